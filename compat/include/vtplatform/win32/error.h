@@ -1,0 +1,20 @@
+// The calling thread's last Win32 error code and the codes the replacement layer reports.
+#pragma once
+
+#include "vtplatform/export.h"
+#include "vtplatform/win32/types.h"
+
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+
+VTPLATFORM_API DWORD GetLastError();
+VTPLATFORM_API void SetLastError(DWORD error);

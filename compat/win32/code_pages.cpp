@@ -1,0 +1,289 @@
+// Code pages on ICU converters: the table of code pages the layer knows, the choice of the ANSI
+// code page from the locale environment, and the conversions with Windows-style substitution.
+#include "win32/code_pages.h"
+
+#include <langinfo.h>
+#include <locale.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace vtplatform {
+namespace {
+
+struct KnownCodePage {
+  UINT id;
+  const char* icu_name;
+  // Codeset names as they appear in locale names, upper case without '-' and '_'.
+  std::initializer_list<const char*> codesets;
+};
+
+const KnownCodePage kKnownCodePages[] = {
+    {65001, "UTF-8", {"UTF8"}},
+    {20127, "US-ASCII", {"ANSIX3.41968", "ASCII", "USASCII"}},
+    {874, "windows-874", {"CP874", "WINDOWS874", "TIS620"}},
+    {932, "windows-31j", {"CP932", "WINDOWS31J", "SJIS", "SHIFTJIS"}},
+    {936, "windows-936", {"CP936", "WINDOWS936", "GBK", "GB2312", "EUCCN"}},
+    {949, "windows-949", {"CP949", "WINDOWS949", "UHC"}},
+    {950, "windows-950", {"CP950", "WINDOWS950", "BIG5", "BIG5HKSCS"}},
+    {1250, "windows-1250", {"CP1250", "WINDOWS1250"}},
+    {1251, "windows-1251", {"CP1251", "WINDOWS1251"}},
+    {1252, "windows-1252", {"CP1252", "WINDOWS1252"}},
+    {1253, "windows-1253", {"CP1253", "WINDOWS1253"}},
+    {1254, "windows-1254", {"CP1254", "WINDOWS1254"}},
+    {1255, "windows-1255", {"CP1255", "WINDOWS1255"}},
+    {1256, "windows-1256", {"CP1256", "WINDOWS1256"}},
+    {1257, "windows-1257", {"CP1257", "WINDOWS1257"}},
+    {1258, "windows-1258", {"CP1258", "WINDOWS1258"}},
+    {20866, "KOI8-R", {"KOI8R"}},
+    {21866, "KOI8-U", {"KOI8U"}},
+    {28591, "ISO-8859-1", {"ISO88591", "LATIN1"}},
+    {28592, "ISO-8859-2", {"ISO88592", "LATIN2"}},
+    {28593, "ISO-8859-3", {"ISO88593"}},
+    {28594, "ISO-8859-4", {"ISO88594"}},
+    {28595, "ISO-8859-5", {"ISO88595"}},
+    {28596, "ISO-8859-6", {"ISO88596"}},
+    {28597, "ISO-8859-7", {"ISO88597"}},
+    {28598, "ISO-8859-8", {"ISO88598"}},
+    {28599, "ISO-8859-9", {"ISO88599", "LATIN5"}},
+    {28603, "ISO-8859-13", {"ISO885913"}},
+    {28605, "ISO-8859-15", {"ISO885915", "LATIN9"}},
+    {51932, "EUC-JP", {"EUCJP"}},
+    {51949, "EUC-KR", {"EUCKR"}},
+    {54936, "GB18030", {"GB18030"}},
+};
+
+const KnownCodePage* find_known(UINT id) {
+  for (const KnownCodePage& known : kKnownCodePages) {
+    if (known.id == id) return &known;
+  }
+  return nullptr;
+}
+
+const KnownCodePage* find_known_codeset(std::string_view codeset) {
+  std::string key;
+  for (char c : codeset) {
+    if (c != '-' && c != '_') key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  for (const KnownCodePage& known : kKnownCodePages) {
+    for (const char* name : known.codesets) {
+      if (key == name) return &known;
+    }
+  }
+  return nullptr;
+}
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using UniqueConverter = std::unique_ptr<UConverter, ConverterCloser>;
+
+UniqueConverter open_converter(const std::string& icu_name) {
+  UErrorCode status = U_ZERO_ERROR;
+  UniqueConverter converter(ucnv_open(icu_name.c_str(), &status));
+  if (U_FAILURE(status)) throw std::runtime_error("cannot open the converter for " + icu_name);
+  return converter;
+}
+
+// ICU converters keep conversion state, so every thread has its own, opened on first use.
+UConverter& thread_converter(const CodePage& page) {
+  thread_local std::unordered_map<UINT, UniqueConverter> converters;
+  UniqueConverter& slot = converters[page.id()];
+  if (!slot) slot = open_converter(page.icu_name());
+  ucnv_reset(slot.get());
+  return *slot;
+}
+
+// Code pages are created on first request and never destroyed, so references handed out stay
+// valid for the life of the process, also while other libraries' static objects are torn down.
+const CodePage& registered_code_page(const KnownCodePage& known) {
+  static auto* mutex = new std::mutex;
+  static auto* pages = new std::map<UINT, std::unique_ptr<CodePage>>;
+  std::lock_guard lock(*mutex);
+  std::unique_ptr<CodePage>& page = (*pages)[known.id];
+  if (!page) {
+    UniqueConverter converter = open_converter(known.icu_name);
+    page = std::make_unique<CodePage>(known.id, known.icu_name,
+                                      ucnv_getMaxCharSize(converter.get()));
+  }
+  return *page;
+}
+
+struct SubstitutionContext {
+  bool* lossy;
+  const char* substitute;
+  int32_t substitute_length;
+};
+
+void to_unicode_substitute(const void* context, UConverterToUnicodeArgs* args, const char*,
+                           int32_t, UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR) return;  // reset, close and clone need nothing
+  const auto* substitution = static_cast<const SubstitutionContext*>(context);
+  *substitution->lossy = true;
+  *status = U_ZERO_ERROR;
+  const UChar replacement = 0xFFFD;
+  ucnv_cbToUWriteUChars(args, &replacement, 1, 0, status);
+}
+
+void from_unicode_substitute(const void* context, UConverterFromUnicodeArgs* args, const UChar*,
+                             int32_t, UChar32, UConverterCallbackReason reason,
+                             UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR) return;
+  const auto* substitution = static_cast<const SubstitutionContext*>(context);
+  *substitution->lossy = true;
+  *status = U_ZERO_ERROR;
+  ucnv_cbFromUWriteBytes(args, substitution->substitute, substitution->substitute_length, 0,
+                         status);
+}
+
+std::string_view codeset_of(std::string_view locale_name) {
+  std::size_t dot = locale_name.find('.');
+  if (dot == std::string_view::npos) return {};
+  std::string_view codeset = locale_name.substr(dot + 1);
+  return codeset.substr(0, codeset.find('@'));
+}
+
+// The codeset glibc gives an installed locale named without one ("de_DE" is ISO-8859-1).
+std::string installed_codeset(const std::string& locale_name) {
+  locale_t locale = newlocale(LC_CTYPE_MASK, locale_name.c_str(), nullptr);
+  if (locale == nullptr) return {};
+  std::string codeset = nl_langinfo_l(CODESET, locale);
+  freelocale(locale);
+  return codeset;
+}
+
+}  // namespace
+
+CodePage::CodePage(UINT id, std::string icu_name, int max_char_size)
+    : id_(id), icu_name_(std::move(icu_name)), max_char_size_(max_char_size) {}
+
+std::size_t CodePage::char_length(const char* text, std::size_t remaining) const {
+  if (remaining == 0) return 0;
+  if (is_single_byte()) return 1;
+  if (is_utf8()) {
+    int32_t index = 0;
+    UChar32 c;
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(remaining, 4));
+    U8_NEXT(reinterpret_cast<const uint8_t*>(text), index, length, c);
+    return c < 0 ? 1 : static_cast<std::size_t>(index);
+  }
+  UConverter& converter = thread_converter(*this);
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(&converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+  const char* position = text;
+  const char* limit = text + std::min<std::size_t>(remaining, max_char_size_);
+  ucnv_getNextUChar(&converter, &position, limit, &status);
+  if (U_FAILURE(status) || position == text) return 1;
+  return static_cast<std::size_t>(position - text);
+}
+
+std::u16string CodePage::decode(std::string_view bytes, bool& lossy) const {
+  std::u16string text(bytes.size() * 2 + 1, u'\0');
+  UConverter& converter = thread_converter(*this);
+  SubstitutionContext context{&lossy, nullptr, 0};
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(&converter, to_unicode_substitute, &context, nullptr, nullptr, &status);
+  const int32_t length =
+      ucnv_toUChars(&converter, text.data(), static_cast<int32_t>(text.size()), bytes.data(),
+                    static_cast<int32_t>(bytes.size()), &status);
+  if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
+    throw std::runtime_error("conversion from " + icu_name_ + " failed");
+  }
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+std::string CodePage::encode(std::u16string_view text, bool& lossy, char substitute) const {
+  std::string bytes(text.size() * static_cast<std::size_t>(std::max(max_char_size_, 3)) + 4, '\0');
+  UConverter& converter = thread_converter(*this);
+  static constexpr char kUtf8Replacement[] = "\xEF\xBF\xBD";
+  SubstitutionContext context = is_utf8() ? SubstitutionContext{&lossy, kUtf8Replacement, 3}
+                                          : SubstitutionContext{&lossy, &substitute, 1};
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setFromUCallBack(&converter, from_unicode_substitute, &context, nullptr, nullptr, &status);
+  const int32_t length =
+      ucnv_fromUChars(&converter, bytes.data(), static_cast<int32_t>(bytes.size()), text.data(),
+                      static_cast<int32_t>(text.size()), &status);
+  if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
+    throw std::runtime_error("conversion to " + icu_name_ + " failed");
+  }
+  bytes.resize(static_cast<std::size_t>(length));
+  return bytes;
+}
+
+const CodePage& code_page_for_locale(std::string_view locale_name) {
+  const KnownCodePage* utf8 = find_known(65001);
+  if (locale_name.empty() || locale_name == "C" || locale_name == "POSIX") {
+    return registered_code_page(*utf8);
+  }
+  std::string codeset(codeset_of(locale_name));
+  if (codeset.empty()) codeset = installed_codeset(std::string(locale_name));
+  const KnownCodePage* known = find_known_codeset(codeset);
+  return registered_code_page(known != nullptr ? *known : *utf8);
+}
+
+const CodePage& ansi_code_page() {
+  static const CodePage& page = [] {
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+      const char* value = std::getenv(variable);
+      if (value != nullptr && *value != '\0') return std::cref(code_page_for_locale(value));
+    }
+    return std::cref(code_page_for_locale(""));
+  }();
+  return page;
+}
+
+const CodePage& utf8_code_page() { return registered_code_page(*find_known(65001)); }
+
+const CodePage* find_code_page(UINT id) {
+  if (id == 0 || id == 3) return &ansi_code_page();  // CP_ACP, CP_THREAD_ACP
+  const KnownCodePage* known = find_known(id);
+  return known != nullptr ? &registered_code_page(*known) : nullptr;
+}
+
+std::u16string utf16_from_wide(std::wstring_view wide, bool& lossy) {
+  std::u16string text;
+  text.reserve(wide.size());
+  for (wchar_t value : wide) {
+    auto c = static_cast<UChar32>(value);
+    if (c < 0 || c > 0x10FFFF || U_IS_SURROGATE(c)) {
+      lossy = true;
+      c = 0xFFFD;
+    }
+    if (c > 0xFFFF) {
+      text += static_cast<char16_t>(U16_LEAD(c));
+      text += static_cast<char16_t>(U16_TRAIL(c));
+    } else {
+      text += static_cast<char16_t>(c);
+    }
+  }
+  return text;
+}
+
+std::wstring wide_from_utf16(std::u16string_view text, bool& lossy) {
+  std::wstring wide;
+  wide.reserve(text.size());
+  const auto length = static_cast<int32_t>(text.size());
+  for (int32_t index = 0; index < length;) {
+    UChar32 c;
+    U16_NEXT(text.data(), index, length, c);
+    if (U_IS_SURROGATE(c)) {
+      lossy = true;
+      c = 0xFFFD;
+    }
+    wide += static_cast<wchar_t>(c);
+  }
+  return wide;
+}
+
+}  // namespace vtplatform

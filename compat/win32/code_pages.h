@@ -1,0 +1,62 @@
+// Code pages inside the replacement layer: the ANSI code page chosen from the locale environment,
+// the conversions between bytes in a code page and UTF-16 on ICU converters, and the move between
+// wide (UTF-32) text and UTF-16. Internal to libvtplatform.so; the Win32 conversion calls, CString
+// and the string encodings are all built on it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "vtplatform/win32/types.h"
+
+namespace vtplatform {
+
+// One code page: its Windows identifier and the ICU converter that implements it. Instances live
+// for the whole process; converters are opened per thread because ICU converters keep state.
+class CodePage {
+ public:
+  CodePage(UINT id, std::string icu_name, int max_char_size);
+
+  UINT id() const { return id_; }
+  const std::string& icu_name() const { return icu_name_; }
+  bool is_single_byte() const { return max_char_size_ == 1; }
+  bool is_utf8() const { return id_ == 65001; }
+
+  // Byte length of the character that starts at `text`, never more than `remaining` and never 0
+  // while `remaining` is not 0. A byte that starts no valid character counts as one character.
+  std::size_t char_length(const char* text, std::size_t remaining) const;
+
+  // Bytes to UTF-16. A byte sequence without a mapping becomes U+FFFD and sets `lossy`.
+  std::u16string decode(std::string_view bytes, bool& lossy) const;
+
+  // UTF-16 to bytes. A character without a mapping becomes `substitute` (in UTF-8 an unpaired
+  // surrogate becomes U+FFFD) and sets `lossy`.
+  std::string encode(std::u16string_view text, bool& lossy, char substitute = '?') const;
+
+ private:
+  UINT id_;
+  std::string icu_name_;
+  int max_char_size_;
+};
+
+// The ANSI code page, chosen on first use from LC_ALL, LC_CTYPE or LANG (see docs/linux.md).
+const CodePage& ansi_code_page();
+
+// UTF-8, code page 65001.
+const CodePage& utf8_code_page();
+
+// The code page for a Win32 identifier: CP_ACP and CP_THREAD_ACP name the ANSI code page. Null
+// for an identifier the layer does not know.
+const CodePage* find_code_page(UINT id);
+
+// The code page that a locale name such as "de_DE.CP1252" or "ja_JP.eucJP@mod" selects. Exposed
+// for the choice of the ANSI code page and its tests.
+const CodePage& code_page_for_locale(std::string_view locale_name);
+
+// Wide text (UTF-32 on Linux) to UTF-16 and back. Values that are not Unicode scalar values
+// become U+FFFD and set `lossy`.
+std::u16string utf16_from_wide(std::wstring_view wide, bool& lossy);
+std::wstring wide_from_utf16(std::u16string_view text, bool& lossy);
+
+}  // namespace vtplatform

@@ -1,0 +1,40 @@
+// Tests of module handles.
+#include <gtest/gtest.h>
+
+#include "vtplatform/win32/error.h"
+#include "vtplatform/win32/module.h"
+
+namespace {
+
+int function_in_the_program() { return 0; }
+
+TEST(ModuleHandle, NamesTheModuleThatHoldsAnAddress) {
+  HMODULE program = GetModuleHandleA(nullptr);
+  ASSERT_NE(program, nullptr);
+
+  HMODULE module = nullptr;
+  ASSERT_TRUE(GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                 reinterpret_cast<LPCSTR>(&function_in_the_program), &module));
+  EXPECT_EQ(module, program);
+
+  HMODULE layer = nullptr;
+  ASSERT_TRUE(GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                 reinterpret_cast<LPCSTR>(&GetModuleHandleExA), &layer));
+  EXPECT_NE(layer, program);
+  EXPECT_EQ(GetModuleHandleA("libvtplatform"), layer);
+  EXPECT_EQ(GetModuleHandleA("libvtplatform.so.1"), layer);
+}
+
+TEST(ModuleHandle, RefusesWhatIsNoModule) {
+  HMODULE module = nullptr;
+  int on_the_stack = 0;
+  EXPECT_FALSE(GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                  reinterpret_cast<LPCSTR>(&on_the_stack), &module));
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  EXPECT_FALSE(GetModuleHandleExA(0, "libc.so.6", &module));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(GetModuleHandleA("libvtplat"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+// The platform interfaces VTUtils is written against: the Win32 subset, the application
+// framework's strings and frame, and the base and platform string libraries. On Windows they are
+// the system's and the framework's own headers; everywhere else the replacement layer
+// libvtplatform.so provides them under the same names.
+#pragma once
+
+#if defined(_WIN32)
+#include <afxwin.h>
+#else
+#include "vtplatform/apstring/ap_path_name.h"
+#include "vtplatform/apstring/ap_string.h"
+#include "vtplatform/apstring/encoding.h"
+#include "vtplatform/base/ut_string.h"
+#include "vtplatform/mfc/cstring.h"
+#include "vtplatform/mfc/module_state.h"
+#include "vtplatform/mfc/string_table.h"
+#include "vtplatform/win32/code_page.h"
+#include "vtplatform/win32/error.h"
+#include "vtplatform/win32/module.h"
+#include "vtplatform/win32/types.h"
+#endif

@@ -1,0 +1,7 @@
+// VTUtils: every exported header of the library, and the platform declarations an application
+// needs to use them.
+#pragma once
+
+#include "vtutils/export.h"
+#include "vtutils/platform.h"
+#include "vtutils/string_converter.h"

@@ -1,0 +1,8 @@
+// The subcommands of vtutil. Each adds itself to the program's command line; its callback does
+// the work and sets the process's exit status through CLI11's exceptions.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+void add_convert_command(CLI::App& app);
+void add_demo_command(CLI::App& app);

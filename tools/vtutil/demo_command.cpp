@@ -1,0 +1,64 @@
+// vtutil demo: a short tour of the library on built-in sample data.
+#include <cstdio>
+#include <string>
+
+#include "commands.h"
+#include "vtutils/vtutils.h"
+
+namespace {
+
+// Sample names as a measurement application meets them, in UTF-8.
+constexpr const char* kSampleTexts[] = {
+    "Bohrung_12.igs",
+    "Maßband Ø 12,5 mm",
+    "Überprüfung Gehäuse 3",
+    "Ångström → µm",
+};
+
+void show_string_conversion() {
+  std::printf("String conversion (ANSI code page %u)\n", GetACP());
+  const apStringUTF8Encoding utf8;
+  for (const char* sample : kSampleTexts) {
+    int error = 0;
+    const apString text = utf8.in(sample, error);
+    const CString narrow = vtuStringConverter::mfc_str(text);
+    const apString back = vtuStringConverter::ap_str(narrow);
+    const utString bytes = vtuStringConverter::ut_str(back);
+    std::printf("  CString %2d bytes, utString %2u bytes, round trip %s: %s\n", narrow.GetLength(),
+                bytes.length(), back == text ? "exact" : "lossy", sample);
+  }
+}
+
+void show_code_pages() {
+  std::printf("Code pages (\"%s\" as bytes)\n", kSampleTexts[1]);
+  const char* sample = kSampleTexts[1];
+  wchar_t wide[64] = {};
+  const int wide_length = MultiByteToWideChar(CP_UTF8, 0, sample, -1, wide, 64);
+  for (UINT code_page : {1252u, 1251u, 932u, 65001u}) {
+    char bytes[128] = {};
+    BOOL substituted = FALSE;
+    const int length = WideCharToMultiByte(code_page, 0, wide, wide_length, bytes, sizeof bytes,
+                                           nullptr, code_page == CP_UTF8 ? nullptr : &substituted);
+    std::string hex;
+    for (int i = 0; i + 1 < length; ++i) {
+      char byte[4];
+      std::snprintf(byte, sizeof byte, "%02X ", static_cast<unsigned char>(bytes[i]));
+      hex += byte;
+    }
+    std::printf("  %5u: %s%s\n", code_page, hex.c_str(), substituted ? "(with substitutes)" : "");
+  }
+}
+
+void run_demo() {
+  std::printf("VTUtils %s on Linux\n\n", VTUTILS_VERSION);
+  show_string_conversion();
+  std::printf("\n");
+  show_code_pages();
+}
+
+}  // namespace
+
+void add_demo_command(CLI::App& app) {
+  app.add_subcommand("demo", "Run a short tour of the library on built-in sample data")
+      ->callback(run_demo);
+}

@@ -1,0 +1,14 @@
+// vtutil: the VTUtils command-line program.
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"vtutil: the VTUtils utility library from the command line", "vtutil"};
+  app.set_version_flag("--version", "vtutil " VTUTILS_VERSION);
+  app.require_subcommand(1);
+  add_convert_command(app);
+  add_demo_command(app);
+  CLI11_PARSE(app, argc, argv);
+  return 0;
+}
