@@ -243,7 +243,10 @@ const CodePage& ansi_code_page() {
   return page;
 }
 
-const CodePage& utf8_code_page() { return registered_code_page(*find_known(65001)); }
+const CodePage& utf8_code_page() {
+  static const CodePage& page = registered_code_page(*find_known(65001));
+  return page;
+}
 
 const CodePage* find_code_page(UINT id) {
   if (id == 0 || id == 3) return &ansi_code_page();  // CP_ACP, CP_THREAD_ACP
