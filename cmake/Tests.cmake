@@ -8,6 +8,8 @@ add_executable(vtutils_cp1252_tests)
 foreach(target vtutils_unit_tests vtutils_cp1252_tests)
   target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock vtutils_warnings vtutils_testing)
 endforeach()
+# The allocation test counts ICU's own allocations through ICU's allocator hook.
+target_link_libraries(vtutils_unit_tests PRIVATE ICU::uc)
 
 function(vtutils_add_tests target)
   target_sources(${target} PRIVATE ${ARGN})

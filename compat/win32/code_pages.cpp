@@ -111,11 +111,7 @@ const CodePage& registered_code_page(const KnownCodePage& known) {
   static auto* pages = new std::map<UINT, std::unique_ptr<CodePage>>;
   std::lock_guard lock(*mutex);
   std::unique_ptr<CodePage>& page = (*pages)[known.id];
-  if (!page) {
-    UniqueConverter converter = open_converter(known.icu_name);
-    page = std::make_unique<CodePage>(known.id, known.icu_name,
-                                      ucnv_getMaxCharSize(converter.get()));
-  }
+  if (!page) page = std::make_unique<CodePage>(known.id, known.icu_name);
   return *page;
 }
 
@@ -164,8 +160,122 @@ std::string installed_codeset(const std::string& locale_name) {
 
 }  // namespace
 
-CodePage::CodePage(UINT id, std::string icu_name, int max_char_size)
-    : id_(id), icu_name_(std::move(icu_name)), max_char_size_(max_char_size) {}
+constexpr char32_t kNoCharacter = 0xFFFFFFFF;
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// Collects decoded UTF-16 into wide text, pairing surrogates that a chunk boundary may split.
+class WideWriter {
+ public:
+  WideWriter(wchar_t* wide, std::size_t capacity) : wide_(wide), capacity_(capacity) {}
+
+  void put(char32_t c) {
+    if (count_ < capacity_) wide_[count_] = static_cast<wchar_t>(c);
+    ++count_;
+  }
+  void put_utf16(const UChar* units, int32_t length, bool& lossy) {
+    for (int32_t i = 0; i < length; ++i) {
+      const UChar unit = units[i];
+      if (pending_lead_ != 0) {
+        const UChar lead = pending_lead_;
+        pending_lead_ = 0;
+        if (U16_IS_TRAIL(unit)) {
+          put(U16_GET_SUPPLEMENTARY(lead, unit));
+          continue;
+        }
+        lossy = true;
+        put(kReplacementCharacter);
+      }
+      if (U16_IS_LEAD(unit)) {
+        pending_lead_ = unit;
+      } else if (U16_IS_TRAIL(unit)) {
+        lossy = true;
+        put(kReplacementCharacter);
+      } else {
+        put(unit);
+      }
+    }
+  }
+  std::size_t finish(bool& lossy) {
+    if (pending_lead_ != 0) {
+      lossy = true;
+      put(kReplacementCharacter);
+    }
+    return count_;
+  }
+
+ private:
+  wchar_t* wide_;
+  std::size_t capacity_;
+  std::size_t count_ = 0;
+  UChar pending_lead_ = 0;
+};
+
+CodePage::CodePage(UINT id, std::string icu_name) : id_(id), icu_name_(std::move(icu_name)) {
+  UniqueConverter converter = open_converter(icu_name_);
+  max_char_size_ = ucnv_getMaxCharSize(converter.get());
+  if (!is_single_byte()) return;
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                      &status);
+  for (int byte = 0; byte < 256; ++byte) {
+    const char source = static_cast<char>(byte);
+    UChar units[2];
+    status = U_ZERO_ERROR;
+    ucnv_reset(converter.get());
+    const int32_t length = ucnv_toUChars(converter.get(), units, 2, &source, 1, &status);
+    byte_characters_[byte] =
+        U_SUCCESS(status) && length == 1 && !U16_IS_SURROGATE(units[0]) ? units[0] : kNoCharacter;
+  }
+}
+
+std::size_t CodePage::decode_to_wide(std::string_view bytes, wchar_t* wide, std::size_t capacity,
+                                     bool& lossy) const {
+  WideWriter writer(wide, capacity);
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto length = static_cast<int32_t>(bytes.size());
+  if (is_utf8()) {
+    for (int32_t index = 0; index < length;) {
+      UChar32 c = data[index];
+      if (c < 0x80) {
+        ++index;
+      } else {
+        U8_NEXT(data, index, length, c);
+        if (c < 0) {
+          lossy = true;
+          c = kReplacementCharacter;
+        }
+      }
+      writer.put(static_cast<char32_t>(c));
+    }
+  } else if (is_single_byte()) {
+    for (int32_t index = 0; index < length; ++index) {
+      char32_t c = byte_characters_[data[index]];
+      if (c == kNoCharacter) {
+        lossy = true;
+        c = kReplacementCharacter;
+      }
+      writer.put(c);
+    }
+  } else {
+    // Multi-byte code pages go through ICU a chunk at a time, on the stack.
+    UConverter& converter = thread_converter(*this);
+    SubstitutionContext context{&lossy, nullptr, 0};
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setToUCallBack(&converter, to_unicode_substitute, &context, nullptr, nullptr, &status);
+    const char* source = bytes.data();
+    const char* source_end = source + bytes.size();
+    UChar chunk[256];
+    do {
+      UChar* target = chunk;
+      status = U_ZERO_ERROR;
+      ucnv_toUnicode(&converter, &target, chunk + std::size(chunk), &source, source_end, nullptr,
+                     TRUE, &status);
+      writer.put_utf16(chunk, static_cast<int32_t>(target - chunk), lossy);
+    } while (status == U_BUFFER_OVERFLOW_ERROR);
+    if (U_FAILURE(status)) throw std::runtime_error("conversion from " + icu_name_ + " failed");
+  }
+  return writer.finish(lossy);
+}
 
 std::size_t CodePage::char_length(const char* text, std::size_t remaining) const {
   if (remaining == 0) return 0;

@@ -4,6 +4,7 @@
 // and the string encodings are all built on it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -16,7 +17,9 @@ namespace vtplatform {
 // for the whole process; converters are opened per thread because ICU converters keep state.
 class CodePage {
  public:
-  CodePage(UINT id, std::string icu_name, int max_char_size);
+  // Opens the ICU converter once to learn the code page's shape. Throws std::runtime_error when
+  // ICU does not know the converter.
+  CodePage(UINT id, std::string icu_name);
 
   UINT id() const { return id_; }
   const std::string& icu_name() const { return icu_name_; }
@@ -30,6 +33,12 @@ class CodePage {
   // Bytes to UTF-16. A byte sequence without a mapping becomes U+FFFD and sets `lossy`.
   std::u16string decode(std::string_view bytes, bool& lossy) const;
 
+  // Bytes to wide text, written straight into `wide` (at most `capacity` characters) without
+  // allocating. Returns the number of wide characters the whole text needs, which is more than
+  // `capacity` when it did not fit. Substitution as in decode.
+  std::size_t decode_to_wide(std::string_view bytes, wchar_t* wide, std::size_t capacity,
+                             bool& lossy) const;
+
   // UTF-16 to bytes. A character without a mapping becomes `substitute` (in UTF-8 an unpaired
   // surrogate becomes U+FFFD) and sets `lossy`.
   std::string encode(std::u16string_view text, bool& lossy, char substitute = '?') const;
@@ -37,7 +46,9 @@ class CodePage {
  private:
   UINT id_;
   std::string icu_name_;
-  int max_char_size_;
+  int max_char_size_ = 1;
+  // For single-byte code pages: the character of every byte, kNoCharacter where there is none.
+  std::array<char32_t, 256> byte_characters_{};
 };
 
 // The ANSI code page, chosen on first use from LC_ALL, LC_CTYPE or LANG (see docs/linux.md).

@@ -1,6 +1,7 @@
 // MultiByteToWideChar, WideCharToMultiByte and GetACP on the layer's code pages.
 #include <cstring>
 #include <cwchar>
+#include <limits>
 #include <string>
 
 #include "vtplatform/win32/code_page.h"
@@ -47,11 +48,18 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR source, int source_l
 
   const std::size_t length =
       source_length == -1 ? std::strlen(source) + 1 : static_cast<std::size_t>(source_length);
+  // Converted straight into the caller's buffer: short texts never touch the heap.
   bool lossy = false;
-  const std::wstring converted =
-      vtplatform::wide_from_utf16(page->decode({source, length}, lossy), lossy);
+  const std::size_t needed = page->decode_to_wide({source, length}, wide,
+                                                  static_cast<std::size_t>(wide_length), lossy);
   if (lossy && (flags & MB_ERR_INVALID_CHARS) != 0) return fail(ERROR_NO_UNICODE_TRANSLATION);
-  return deliver(converted, wide, wide_length);
+  if (needed > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    return fail(ERROR_INVALID_PARAMETER);
+  }
+  if (wide_length != 0 && needed > static_cast<std::size_t>(wide_length)) {
+    return fail(ERROR_INSUFFICIENT_BUFFER);
+  }
+  return static_cast<int>(needed);
 }
 
 int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_length, LPSTR bytes,

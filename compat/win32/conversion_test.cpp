@@ -38,6 +38,15 @@ TEST(CodePageConversion, ConvertsBetweenCodePages) {
   EXPECT_EQ(to_bytes(CP_ACP, L"Ø"), "\xC3\x98");
 }
 
+TEST(CodePageConversion, LongTextsInMultiByteCodePagesKeepCharactersWhole) {
+  // The supplementary character's surrogates fall on both sides of an internal chunk boundary.
+  const std::wstring text = std::wstring(255, L'a') + L"\U0001F4CF" + std::wstring(600, L'字');
+  BOOL substituted = TRUE;
+  const std::string bytes = to_bytes(54936, text, &substituted);
+  EXPECT_FALSE(substituted);
+  EXPECT_EQ(to_wide(54936, bytes), text);
+}
+
 TEST(CodePageConversion, SubstitutesWhatACodePageCannotHold) {
   BOOL substituted = FALSE;
   EXPECT_EQ(to_bytes(1252, L"a\u03A9b", &substituted), "a?b");

@@ -12,10 +12,12 @@
 #include "vtplatform/apstring/encoding.h"
 #include "vtplatform/base/ut_string.h"
 #include "vtplatform/mfc/cstring.h"
+#include "vtplatform/mfc/exceptions.h"
 #include "vtplatform/mfc/module_state.h"
 #include "vtplatform/mfc/string_table.h"
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/module.h"
+#include "vtplatform/win32/string_compare.h"
 #include "vtplatform/win32/types.h"
 #endif

@@ -3,5 +3,7 @@
 #pragma once
 
 #include "vtutils/export.h"
+#include "vtutils/hash.h"
+#include "vtutils/logical_compare.h"
 #include "vtutils/platform.h"
 #include "vtutils/string_converter.h"

@@ -6,3 +6,5 @@
 
 void add_convert_command(CLI::App& app);
 void add_demo_command(CLI::App& app);
+void add_hash_command(CLI::App& app);
+void add_sort_command(CLI::App& app);

@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   add_convert_command(app);
   add_demo_command(app);
+  add_hash_command(app);
+  add_sort_command(app);
   CLI11_PARSE(app, argc, argv);
   return 0;
 }

@@ -16,5 +16,14 @@ inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
+inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+
+// A Win32 error code as an HRESULT: 0x8007 in the high half, the error in the low 16 bits.
+constexpr HRESULT HRESULT_FROM_WIN32(DWORD error) {
+  return error == 0 ? S_OK : static_cast<HRESULT>((error & 0xFFFF) | 0x80070000);
+}
+
 VTPLATFORM_API DWORD GetLastError();
 VTPLATFORM_API void SetLastError(DWORD error);

@@ -22,6 +22,9 @@ using LPVOID = void*;
 using LPCVOID = const void*;
 using LPBOOL = BOOL*;
 using HANDLE = void*;
+using LPARAM = std::intptr_t;
+using HRESULT = LONG;
+using SCODE = LONG;
 
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
