@@ -2,8 +2,14 @@
 // needs to use them.
 #pragma once
 
+#include "vtutils/cache_trigger.h"
+#include "vtutils/error_value.h"
 #include "vtutils/export.h"
 #include "vtutils/hash.h"
 #include "vtutils/logical_compare.h"
 #include "vtutils/platform.h"
+#include "vtutils/reentrance.h"
+#include "vtutils/round.h"
 #include "vtutils/string_converter.h"
+#include "vtutils/timer.h"
+#include "vtutils/units.h"

@@ -7,4 +7,7 @@
 void add_convert_command(CLI::App& app);
 void add_demo_command(CLI::App& app);
 void add_hash_command(CLI::App& app);
+void add_round_command(CLI::App& app);
 void add_sort_command(CLI::App& app);
+void add_tolerance_command(CLI::App& app);
+void add_units_command(CLI::App& app);

@@ -1,8 +1,13 @@
 // vtutil demo: a short tour of the library on built-in sample data.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "commands.h"
+#include "numeric_demo.h"
 #include "vtutils/vtutils.h"
 
 namespace {
@@ -49,11 +54,42 @@ void show_code_pages() {
   }
 }
 
+// Feature names as an inspection program lists them.
+constexpr const char* kSampleNames[] = {"Bohrung 10", "bohrung 9", "Ebene 2", "Bohrung 1",
+                                        "Ebene 10", "Ebene 02", "Abstand 3-4"};
+
+void show_natural_order() {
+  std::vector<const char*> names(std::begin(kSampleNames), std::end(kSampleNames));
+  std::sort(names.begin(), names.end(), vtuLogicalStringLess());
+  std::printf("Natural order\n ");
+  const char* separator = " ";
+  for (const char* name : names) {
+    std::printf("%s%s", separator, name);
+    separator = ", ";
+  }
+  std::printf("\n");
+}
+
+void show_hashes() {
+  std::printf("FNV hashes\n");
+  for (const char* text : {"", "abc", "Maßband"}) {
+    const auto length = static_cast<int>(std::strlen(text));
+    std::printf("  fnv1 %08x  fnv1a %08x  \"%s\"\n", vtu_fnv_hash(text, length),
+                vtu_fnv1a_hash(text, length), text);
+  }
+}
+
 void run_demo() {
   std::printf("VTUtils %s on Linux\n\n", VTUTILS_VERSION);
   show_string_conversion();
   std::printf("\n");
   show_code_pages();
+  std::printf("\n");
+  show_natural_order();
+  std::printf("\n");
+  show_hashes();
+  std::printf("\n");
+  print_numeric_demo();
 }
 
 }  // namespace

@@ -10,7 +10,10 @@ int main(int argc, char** argv) {
   add_convert_command(app);
   add_demo_command(app);
   add_hash_command(app);
+  add_round_command(app);
   add_sort_command(app);
+  add_tolerance_command(app);
+  add_units_command(app);
   CLI11_PARSE(app, argc, argv);
   return 0;
 }

@@ -1,0 +1,46 @@
+// Tests of vtuCacheTrigger through a derived cache, the only way to copy one.
+#include "vtutils/cache_trigger.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SquareCache : public vtuCacheTrigger {
+ public:
+  int square(int source) {
+    if (!valid()) {
+      square_ = source * source;
+      make_valid();
+    }
+    return square_;
+  }
+
+ private:
+  int square_ = 0;
+};
+
+TEST(CacheTrigger, StartsInvalidAndFollowsItsOwner) {
+  SquareCache cache;
+  EXPECT_FALSE(cache.valid());
+  EXPECT_EQ(cache.square(3), 9);
+  EXPECT_EQ(cache.square(4), 9);  // still valid: the stale value stays
+  cache.invalidate();
+  EXPECT_EQ(cache.square(4), 16);
+}
+
+TEST(CacheTrigger, CopiesCarryValidityIndependently) {
+  SquareCache source;
+  source.square(2);
+  SquareCache copy(source);
+  EXPECT_TRUE(copy.valid());
+  copy.invalidate();
+  EXPECT_TRUE(source.valid());
+
+  SquareCache assigned;
+  assigned = copy;
+  EXPECT_FALSE(assigned.valid());
+  assigned = source;
+  EXPECT_TRUE(assigned.valid());
+}
+
+}  // namespace
