@@ -1,6 +1,8 @@
 // Tests of CompareStringEx and StrCmpLogicalW: flags, locales and failures.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/string_compare.h"
 
@@ -38,6 +40,35 @@ TEST(CompareStringEx, FailsOnBadArguments) {
   EXPECT_EQ(compare(L"not a tag!", 0, L"a", L"b"), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(compare(nullptr, 0x40000000, L"a", L"b"), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_FLAGS);
+}
+
+std::string sort_key(DWORD flags, const wchar_t* text) {
+  const int length = LCMapStringEx(nullptr, LCMAP_SORTKEY | flags, text, -1, nullptr, 0, nullptr,
+                                   nullptr, 0);
+  std::string key(static_cast<std::size_t>(length), '\0');
+  EXPECT_EQ(LCMapStringEx(nullptr, LCMAP_SORTKEY | flags, text, -1,
+                          reinterpret_cast<LPWSTR>(key.data()), length, nullptr, nullptr, 0),
+            length);
+  return key;
+}
+
+TEST(LCMapStringEx, SortKeysOrderTextsAsCompareStringExDoes) {
+  const wchar_t* texts[] = {L"Plane 2", L"Plane 02", L"plane 2", L"Plane 10", L"Plane",
+                            L"Größe 3", L"Grosse 3", L"a-b", L"ab", L""};
+  for (DWORD flags : {DWORD{0}, SORT_DIGITSASNUMBERS, SORT_DIGITSASNUMBERS | NORM_IGNORECASE}) {
+    for (const wchar_t* a : texts) {
+      for (const wchar_t* b : texts) {
+        const int key_order = sort_key(flags, a).compare(sort_key(flags, b));
+        const int order = compare(nullptr, flags, a, b) - CSTR_EQUAL;
+        EXPECT_EQ((key_order > 0) - (key_order < 0), order) << flags << ' ' << a << ' ' << b;
+      }
+    }
+  }
+  wchar_t small[1];
+  EXPECT_EQ(LCMapStringEx(nullptr, LCMAP_SORTKEY, L"abc", -1, small, 1, nullptr, nullptr, 0), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(LCMapStringEx(nullptr, 0, L"abc", -1, small, 1, nullptr, nullptr, 0), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_FLAGS);
 }
 

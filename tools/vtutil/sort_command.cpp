@@ -1,12 +1,13 @@
 // vtutil sort: the lines of standard input in natural order (digits as numbers), case-sensitive
-// in the default locale's order, or in the file-name order that ignores case.
+// in the default locale's order as vtuLogicalStringLess sorts, or in the file-name order that
+// ignores case as vtuLogicalStringCompare::case_compare does.
 #include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "commands.h"
-#include "vtutils/logical_compare.h"
+#include "vtutils/platform.h"
 
 namespace {
 
@@ -17,24 +18,29 @@ std::vector<std::string> read_lines(std::istream& in) {
   return lines;
 }
 
-// Both orders compare wide text, so every line is converted once, not at every comparison.
-void sort_lines(std::vector<std::string>& lines, bool ignore_case) {
-  struct Entry {
-    CStringW wide;
-    std::string* line;
-  };
-  std::vector<Entry> entries;
-  entries.reserve(lines.size());
-  for (std::string& line : lines) entries.push_back({CStringW(line.c_str()), &line});
+// The sort key of a line: bytes whose order is the order of vtuLogicalStringCompare::compare
+// (or case_compare), so each line is converted and collated once, not at every comparison.
+std::string sort_key(const std::string& line, DWORD flags) {
+  const CStringW wide(line.c_str());
+  const int length = LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, LCMAP_SORTKEY | flags, wide, -1,
+                                   nullptr, 0, nullptr, nullptr, 0);
+  if (length == 0) throw CLI::RuntimeError("vtutil sort: cannot collate a line", 1);
+  std::string key(static_cast<std::size_t>(length), '\0');
+  LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, LCMAP_SORTKEY | flags, wide, -1,
+                reinterpret_cast<LPWSTR>(key.data()), length, nullptr, nullptr, 0);
+  return key;
+}
 
-  const vtuLogicalStringCompare comparison;
-  std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-    return (ignore_case ? comparison.case_compare(a.wide, b.wide)
-                        : comparison.compare(a.wide, b.wide)) < 0;
-  });
+void sort_lines(std::vector<std::string>& lines, bool ignore_case) {
+  const DWORD flags = SORT_DIGITSASNUMBERS | (ignore_case ? NORM_IGNORECASE : 0);
+  std::vector<std::pair<std::string, std::string*>> keyed;
+  keyed.reserve(lines.size());
+  for (std::string& line : lines) keyed.emplace_back(sort_key(line, flags), &line);
+  std::stable_sort(keyed.begin(), keyed.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::string> sorted;
   sorted.reserve(lines.size());
-  for (Entry& entry : entries) sorted.push_back(std::move(*entry.line));
+  for (auto& [key, line] : keyed) sorted.push_back(std::move(*line));
   lines = std::move(sorted);
 }
 

@@ -18,6 +18,7 @@ inline constexpr DWORD SORT_DIGITSASNUMBERS = 0x00000008; // runs of digits by n
 inline constexpr DWORD LINGUISTIC_IGNORECASE = 0x00000010;
 inline constexpr DWORD LINGUISTIC_IGNOREDIACRITIC = 0x00000020;
 inline constexpr DWORD SORT_STRINGSORT = 0x00001000;      // ICU always sorts this way
+inline constexpr DWORD LCMAP_SORTKEY = 0x00000400;
 
 inline constexpr int CSTR_LESS_THAN = 1;
 inline constexpr int CSTR_EQUAL = 2;
@@ -38,6 +39,15 @@ struct NLSVERSIONINFO;
 VTPLATFORM_API int CompareStringEx(LPCWSTR locale_name, DWORD flags, LPCWSTR text1, int length1,
                                    LPCWSTR text2, int length2, NLSVERSIONINFO* version,
                                    LPVOID reserved, LPARAM param);
+
+// With LCMAP_SORTKEY (the only mapping offered) and the comparison flags of CompareStringEx:
+// writes the sort key of the text, bytes whose order (memcmp over the shorter key, then the
+// shorter key first) is CompareStringEx's order of the texts. `destination` receives bytes and
+// `destination_bytes` counts bytes; 0 asks for the size. Returns the key's length in bytes, or 0
+// on failure (ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER, ERROR_INVALID_FLAGS).
+VTPLATFORM_API int LCMapStringEx(LPCWSTR locale_name, DWORD flags, LPCWSTR source,
+                                 int source_length, LPWSTR destination, int destination_bytes,
+                                 NLSVERSIONINFO* version, LPVOID reserved, LPARAM sort_handle);
 
 // The file-name order: the default locale, digits by numeric value, letters without regard to
 // case. Negative, 0 or positive. A null text sorts before every text, two null texts are equal.

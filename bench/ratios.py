@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Runs the benchmarks of the bench preset and prints the ratios that have targets:
+the FNV hashes against the reference loop, vtuLogicalStringLess against ICU called directly,
+and `vtutil sort` against `sort -V` on one million generated names.
+
+Usage: python3 bench/ratios.py [BUILD_DIR]   (default: build/bench; build it with
+       cmake --preset bench && cmake --build --preset bench)
+"""
+import json
+import os
+import random
+import subprocess
+import sys
+import tempfile
+import time
+
+build = sys.argv[1] if len(sys.argv) > 1 else "build/bench"
+env = dict(os.environ, LC_ALL="C.UTF-8")
+
+
+def run_benchmark(name):
+    out = subprocess.run(
+        [os.path.join(build, "bench", name), "--benchmark_format=json",
+         "--benchmark_min_time=0.5", "--benchmark_repetitions=3",
+         "--benchmark_report_aggregates_only=true"],
+        env=env, check=True, capture_output=True, text=True).stdout
+    results = {}
+    for entry in json.loads(out)["benchmarks"]:
+        if entry.get("aggregate_name") == "median":
+            results[entry["run_name"]] = entry
+    return results
+
+
+def names(count, seed=1):
+    words = ["Bohrung", "Ebene", "Zylinder", "Kreis", "Gehäuse", "Deckel", "Flansch", "Nut",
+             "Tiefe", "Abstand", "Winkel", "Punkt", "plane", "circle", "slot"]
+    rng = random.Random(seed)
+    for _ in range(count):
+        parts = [f"{rng.choice(words)} {rng.randrange(300)}" for _ in range(rng.randrange(1, 4))]
+        yield "_".join(parts) + rng.choice([".igs", ".stp", "", ".dat"])
+
+
+def best_time(command, path, runs=3):
+    best = None
+    for _ in range(runs):
+        with open(path, "rb") as stdin:
+            start = time.perf_counter()
+            subprocess.run(command, stdin=stdin, stdout=subprocess.DEVNULL, env=env, check=True)
+            elapsed = time.perf_counter() - start
+        best = elapsed if best is None else min(best, elapsed)
+    return best
+
+
+hashes = run_benchmark("hash_bench")
+for order in ("fnv1", "fnv1a"):
+    library = hashes[f"{order}/library"]["bytes_per_second"]
+    reference = hashes[f"{order}/reference"]["bytes_per_second"]
+    print(f"{order:6} over 1 MiB: {library / 2**20:7.1f} MiB/s, reference loop "
+          f"{reference / 2**20:7.1f} MiB/s, ratio {library / reference:.3f} (target >= 0.95)")
+
+compare = run_benchmark("logical_compare_bench")
+less = compare["BM_LogicalStringLess"]
+icu = compare["BM_IcuCollatorDirect"]
+print(f"vtuLogicalStringLess {less['cpu_time']:.1f} ns, ICU on UTF-16 {icu['cpu_time']:.1f} ns, "
+      f"ratio {less['cpu_time'] / icu['cpu_time']:.2f} (target <= 1.3); "
+      f"{less['allocations_per_compare']:.0f} allocations per comparison (target 0)")
+
+with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False, encoding="utf-8") as f:
+    for name in names(1_000_000):
+        f.write(name + "\n")
+    path = f.name
+try:
+    vtutil = best_time([os.path.join(build, "tools", "vtutil", "vtutil"), "sort"], path)
+    gnu = best_time(["sort", "-V"], path)
+    print(f"sort of 1,000,000 names: vtutil sort {vtutil:.2f} s, sort -V {gnu:.2f} s, "
+          f"ratio {vtutil / gnu:.2f} (goal <= 2)")
+finally:
+    os.unlink(path)
