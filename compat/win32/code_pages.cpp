@@ -159,10 +159,6 @@ std::string installed_codeset(const std::string& locale_name) {
   return codeset;
 }
 
-}  // namespace
-
-namespace {
-
 constexpr char32_t kNoCharacter = 0xFFFFFFFF;
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
@@ -174,6 +170,15 @@ class WideWriter {
   void put(char32_t c) {
     if (count_ < capacity_) wide_[count_] = static_cast<wchar_t>(c);
     ++count_;
+  }
+  // Eight ASCII bytes as eight characters, in one step while they fit.
+  void put_ascii8(const uint8_t* bytes) {
+    if (count_ + 8 > capacity_) {
+      for (int k = 0; k < 8; ++k) put(bytes[k]);
+      return;
+    }
+    for (int k = 0; k < 8; ++k) wide_[count_ + k] = static_cast<wchar_t>(bytes[k]);
+    count_ += 8;
   }
   void put_utf16(const UChar* units, int32_t length, bool& lossy) {
     for (int32_t i = 0; i < length; ++i) {
@@ -213,18 +218,16 @@ class WideWriter {
   UChar pending_lead_ = 0;
 };
 
-// UTF-8 into a buffer known to be large enough: UTF-8 never has more characters than bytes.
-// This is the path of nearly every conversion on Linux, so ASCII goes eight bytes at a time.
-std::size_t decode_utf8(const uint8_t* data, int32_t length, wchar_t* wide, bool& lossy) {
-  wchar_t* out = wide;
+// UTF-8 is the code page of nearly every conversion on Linux, so runs of ASCII go through eight
+// bytes at a time.
+void decode_utf8(const uint8_t* data, int32_t length, WideWriter& writer, bool& lossy) {
   int32_t index = 0;
   while (index < length) {
     while (length - index >= 8) {
       std::uint64_t block;
       std::memcpy(&block, data + index, sizeof block);
       if ((block & 0x8080808080808080u) != 0) break;
-      for (int k = 0; k < 8; ++k) out[k] = static_cast<wchar_t>(data[index + k]);
-      out += 8;
+      writer.put_ascii8(data + index);
       index += 8;
     }
     if (index == length) break;
@@ -238,9 +241,8 @@ std::size_t decode_utf8(const uint8_t* data, int32_t length, wchar_t* wide, bool
         c = kReplacementCharacter;
       }
     }
-    *out++ = static_cast<wchar_t>(c);
+    writer.put(static_cast<char32_t>(c));
   }
-  return static_cast<std::size_t>(out - wide);
 }
 
 }  // namespace
@@ -267,22 +269,9 @@ std::size_t CodePage::decode_to_wide(std::string_view bytes, wchar_t* wide, std:
                                      bool& lossy) const {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   const auto length = static_cast<int32_t>(bytes.size());
-  if (is_utf8() && capacity >= bytes.size()) return decode_utf8(data, length, wide, lossy);
   WideWriter writer(wide, capacity);
   if (is_utf8()) {
-    for (int32_t index = 0; index < length;) {
-      UChar32 c = data[index];
-      if (c < 0x80) {
-        ++index;
-      } else {
-        U8_NEXT(data, index, length, c);
-        if (c < 0) {
-          lossy = true;
-          c = kReplacementCharacter;
-        }
-      }
-      writer.put(static_cast<char32_t>(c));
-    }
+    decode_utf8(data, length, writer, lossy);
   } else if (is_single_byte()) {
     for (int32_t index = 0; index < length; ++index) {
       char32_t c = byte_characters_[data[index]];
