@@ -22,11 +22,17 @@ std::vector<std::string> read_lines(std::istream& in) {
 // (or case_compare), so each line is converted and collated once, not at every comparison.
 std::string sort_key(const std::string& line, DWORD flags) {
   const CStringW wide(line.c_str());
-  const int length = LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, LCMAP_SORTKEY | flags, wide, -1,
-                                   nullptr, 0, nullptr, nullptr, 0);
+  const DWORD map_flags = LCMAP_SORTKEY | flags;
+  // Keys of ordinary lines fit the buffer, so most lines are collated only once.
+  char buffer[1024];
+  int length = LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, map_flags, wide, -1,
+                             reinterpret_cast<LPWSTR>(buffer), sizeof buffer, nullptr, nullptr, 0);
+  if (length > 0) return std::string(buffer, static_cast<std::size_t>(length));
+  length = LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, map_flags, wide, -1, nullptr, 0, nullptr,
+                         nullptr, 0);
   if (length == 0) throw CLI::RuntimeError("vtutil sort: cannot collate a line", 1);
   std::string key(static_cast<std::size_t>(length), '\0');
-  LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, LCMAP_SORTKEY | flags, wide, -1,
+  LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, map_flags, wide, -1,
                 reinterpret_cast<LPWSTR>(key.data()), length, nullptr, nullptr, 0);
   return key;
 }
