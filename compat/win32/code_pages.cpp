@@ -356,6 +356,9 @@ std::string CodePage::encode(std::u16string_view text, bool& lossy, char substit
   return bytes;
 }
 
+namespace {
+
+// The code page that a locale name such as "de_DE.CP1252" or "ja_JP.eucJP@mod" selects.
 const CodePage& code_page_for_locale(std::string_view locale_name) {
   const KnownCodePage* utf8 = find_known(65001);
   if (locale_name.empty() || locale_name == "C" || locale_name == "POSIX") {
@@ -366,6 +369,8 @@ const CodePage& code_page_for_locale(std::string_view locale_name) {
   const KnownCodePage* known = find_known_codeset(codeset);
   return registered_code_page(known != nullptr ? *known : *utf8);
 }
+
+}  // namespace
 
 const CodePage& ansi_code_page() {
   static const CodePage& page = [] {

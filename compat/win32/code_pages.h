@@ -61,10 +61,6 @@ const CodePage& utf8_code_page();
 // for an identifier the layer does not know.
 const CodePage* find_code_page(UINT id);
 
-// The code page that a locale name such as "de_DE.CP1252" or "ja_JP.eucJP@mod" selects. Exposed
-// for the choice of the ANSI code page and its tests.
-const CodePage& code_page_for_locale(std::string_view locale_name);
-
 // Wide text (UTF-32 on Linux) to UTF-16 and back. Values that are not Unicode scalar values
 // become U+FFFD and set `lossy`.
 std::u16string utf16_from_wide(std::wstring_view wide, bool& lossy);
