@@ -56,7 +56,7 @@ std::string ansi_from_wide(std::wstring_view wide) {
 
 std::wstring wide_from_ansi(std::string_view ansi) {
   bool lossy = false;
-  return wide_from_utf16(ansi_code_page().decode(ansi, lossy), lossy);
+  return ansi_code_page().decode_wide(ansi, lossy);
 }
 
 std::string ansi_from_utf8(std::string_view utf8) {
@@ -66,7 +66,7 @@ std::string ansi_from_utf8(std::string_view utf8) {
 
 std::wstring wide_from_utf8(std::string_view utf8) {
   bool lossy = false;
-  return wide_from_utf16(utf8_code_page().decode(utf8, lossy), lossy);
+  return utf8_code_page().decode_wide(utf8, lossy);
 }
 
 void map_case(std::string& ansi, CaseMapping mapping) {

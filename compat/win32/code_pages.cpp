@@ -322,6 +322,13 @@ std::size_t CodePage::char_length(const char* text, std::size_t remaining) const
   return static_cast<std::size_t>(position - text);
 }
 
+std::wstring CodePage::decode_wide(std::string_view bytes, bool& lossy) const {
+  // No code page makes more than one character of a byte.
+  std::wstring wide(bytes.size(), L'\0');
+  wide.resize(decode_to_wide(bytes, wide.data(), wide.size(), lossy));
+  return wide;
+}
+
 std::u16string CodePage::decode(std::string_view bytes, bool& lossy) const {
   std::u16string text(bytes.size() * 2 + 1, u'\0');
   UConverter& converter = thread_converter(*this);

@@ -38,6 +38,8 @@ class CodePage {
   // `capacity` when it did not fit. Substitution as in decode.
   std::size_t decode_to_wide(std::string_view bytes, wchar_t* wide, std::size_t capacity,
                              bool& lossy) const;
+  // The same into a new string.
+  std::wstring decode_wide(std::string_view bytes, bool& lossy) const;
 
   // UTF-16 to bytes. A character without a mapping becomes `substitute` (in UTF-8 an unpaired
   // surrogate becomes U+FFFD) and sets `lossy`.

@@ -12,17 +12,16 @@ namespace {
 
 constexpr DWORD MB_PRECOMPOSED = 0x01;
 
-// Copies a converted text into a caller's buffer by the Win32 counting rules: a zero capacity
+// Copies converted bytes into a caller's buffer by the Win32 counting rules: a zero capacity
 // asks for the size, a capacity that is too small fails with ERROR_INSUFFICIENT_BUFFER.
-template <typename Char>
-int deliver(const std::basic_string<Char>& converted, Char* buffer, int capacity) {
+int deliver(const std::string& converted, char* buffer, int capacity) {
   const auto length = static_cast<int>(converted.size());
   if (capacity == 0) return length;
   if (length > capacity) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  std::memcpy(buffer, converted.data(), converted.size() * sizeof(Char));
+  std::memcpy(buffer, converted.data(), converted.size());
   return length;
 }
 

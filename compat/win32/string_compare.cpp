@@ -175,15 +175,23 @@ struct Collators {
 };
 
 bool collators_for(LPCWSTR locale_name, DWORD flags, Collators& collators) {
-  if ((flags & ~kSupportedFlags) != 0) return fail(ERROR_INVALID_FLAGS);
+  if ((flags & ~kSupportedFlags) != 0) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    return false;
+  }
   std::string locale;
-  if (!icu_locale_for(locale_name, locale)) return fail(ERROR_INVALID_PARAMETER);
+  if (!icu_locale_for(locale_name, locale)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
   collators.primary = thread_collator(locale, flags);
   if ((flags & SORT_DIGITSASNUMBERS) != 0) {
     collators.tie_break = thread_collator(locale, flags & ~SORT_DIGITSASNUMBERS);
-    if (collators.tie_break == nullptr) return fail(ERROR_INVALID_PARAMETER);
   }
-  return collators.primary != nullptr || fail(ERROR_INVALID_PARAMETER);
+  const bool opened = collators.primary != nullptr &&
+                      ((flags & SORT_DIGITSASNUMBERS) == 0 || collators.tie_break != nullptr);
+  if (!opened) SetLastError(ERROR_INVALID_PARAMETER);
+  return opened;
 }
 
 // Appends the sort key of `text` to `key`; on the stack for short texts.

@@ -80,16 +80,12 @@ void show_hashes() {
 }
 
 void run_demo() {
-  std::printf("VTUtils %s on Linux\n\n", VTUTILS_VERSION);
-  show_string_conversion();
-  std::printf("\n");
-  show_code_pages();
-  std::printf("\n");
-  show_natural_order();
-  std::printf("\n");
-  show_hashes();
-  std::printf("\n");
-  print_numeric_demo();
+  std::printf("VTUtils %s on Linux\n", VTUTILS_VERSION);
+  for (void (*section)() : {show_string_conversion, show_code_pages, show_natural_order,
+                            show_hashes, print_numeric_demo}) {
+    std::printf("\n");
+    section();
+  }
 }
 
 }  // namespace

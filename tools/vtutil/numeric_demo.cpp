@@ -71,11 +71,10 @@ void show_timer_and_guard() {
 }  // namespace
 
 void print_numeric_demo() {
-  show_rounding();
-  std::printf("\n");
-  show_units();
-  std::printf("\n");
-  show_tolerance();
-  std::printf("\n");
-  show_timer_and_guard();
+  const char* separator = "";
+  for (void (*section)() : {show_rounding, show_units, show_tolerance, show_timer_and_guard}) {
+    std::printf("%s", separator);
+    section();
+    separator = "\n";
+  }
 }
