@@ -1,13 +1,18 @@
-// Module handles from the dynamic loader: dladdr names the object that holds an address, and
-// its base address is the handle.
+// Module handles and file names from the dynamic loader: dladdr names the object that holds an
+// address, and its base address is the handle.
 #include <dlfcn.h>
 #include <link.h>
 #include <sys/auxv.h>
+#include <unistd.h>
 
+#include <climits>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/module.h"
+#include "win32/file_name.h"
 
 namespace {
 
@@ -42,13 +47,54 @@ int find_named_module(dl_phdr_info* info, size_t, void* data) {
   return 0;
 }
 
+HMODULE program_module() {
+  // The program headers lie inside the program's first loaded segment.
+  return module_containing(reinterpret_cast<const void*>(getauxval(AT_PHDR)));
+}
+
+// The path of a module's file, or nothing when the handle is no loaded module.
+std::optional<std::string> module_path(HMODULE module) {
+  if (module == nullptr || module == program_module()) {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || length == sizeof path) return std::nullopt;
+    return std::string(path, static_cast<std::size_t>(length));
+  }
+  Dl_info info{};
+  if (dladdr(module, &info) == 0 || info.dli_fbase != module || info.dli_fname == nullptr ||
+      *info.dli_fname == '\0') {
+    return std::nullopt;
+  }
+  std::string path = info.dli_fname;
+  if (!path.starts_with('/')) {
+    // Loaded by a relative name: the loader resolved it against the current directory.
+    char folder[PATH_MAX];
+    if (::getcwd(folder, sizeof folder) == nullptr) return std::nullopt;
+    path = std::string(folder) + "/" + path;
+  }
+  return path;
+}
+
+// Copies `path` into `buffer` of `size` characters, cutting it as Windows does.
+template <class Char>
+DWORD copy_module_path(std::basic_string_view<Char> path, Char* buffer, DWORD size) {
+  if (buffer == nullptr || size == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  if (path.size() < size) return vtplatform::copy_out(path, buffer, size);
+  path.substr(0, size - 1).copy(buffer, size - 1);
+  buffer[size - 1] = Char{};
+  SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  return size;
+}
+
 }  // namespace
 
 HMODULE GetModuleHandleA(LPCSTR module_name) {
   HMODULE module = nullptr;
   if (module_name == nullptr) {
-    // The program headers lie inside the program's first loaded segment.
-    module = module_containing(reinterpret_cast<const void*>(getauxval(AT_PHDR)));
+    module = program_module();
   } else if (*module_name != '\0') {
     ModuleSearch search{module_name};
     dl_iterate_phdr(find_named_module, &search);
@@ -69,4 +115,22 @@ BOOL GetModuleHandleExA(DWORD flags, LPCSTR module_name, HMODULE* module) {
     return FALSE;
   }
   return TRUE;
+}
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size) {
+  const auto path = module_path(module);
+  if (!path) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
+  return copy_module_path<char>(*path, file_name, size);
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR file_name, DWORD size) {
+  const auto path = module_path(module);
+  if (!path) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
+  return copy_module_path<wchar_t>(vtplatform::wide_file_name(*path), file_name, size);
 }

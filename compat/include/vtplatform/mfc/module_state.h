@@ -24,8 +24,11 @@ struct COleObjectFactory {
 };
 
 class CDynLinkLibrary;
+class CWinApp;
 
 struct AFX_MODULE_STATE {
+  // The application object, in the application's module state; null until the host creates it.
+  CWinApp* m_pCurrentWinApp = nullptr;
   // Live heads of the classes and factories registered in this state.
   CRuntimeClass* m_pClassList = nullptr;
   COleObjectFactory* m_pFactoryList = nullptr;

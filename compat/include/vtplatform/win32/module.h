@@ -18,3 +18,11 @@ VTPLATFORM_API HMODULE GetModuleHandleA(LPCSTR module_name);
 // flag is accepted and has no further effect. FALSE with ERROR_MOD_NOT_FOUND when no module
 // holds the address, ERROR_INVALID_PARAMETER without an out pointer or without the address flag.
 VTPLATFORM_API BOOL GetModuleHandleExA(DWORD flags, LPCSTR module_name, HMODULE* module);
+
+// The full path of a module's file: the running program's (a null handle or the program's own)
+// as the kernel knows it, a shared library's as it was loaded, made absolute. At most `size`
+// characters are written, the terminator included; a longer path is cut, with ERROR_INSUFFICIENT_BUFFER
+// and `size` as the result. Otherwise the result is the length without the terminator; 0 with
+// ERROR_MOD_NOT_FOUND for a handle that is no loaded module.
+VTPLATFORM_API DWORD GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size);
+VTPLATFORM_API DWORD GetModuleFileNameW(HMODULE module, LPWSTR file_name, DWORD size);

@@ -1,0 +1,34 @@
+// The user's known folders, found the way the Linux desktop finds them: the XDG user folders of
+// $XDG_CONFIG_HOME/user-dirs.dirs (default ~/.config), with xdg-user-dirs' defaults.
+#pragma once
+
+#include "vtplatform/export.h"
+#include "vtplatform/win32/error.h"
+#include "vtplatform/win32/types.h"
+
+struct HWND__;
+using HWND = HWND__*;
+
+// The user's documents folder: XDG_DOCUMENTS_DIR, default ~/Documents.
+inline constexpr int CSIDL_PERSONAL = 0x0005;
+// The documents shared with other users: XDG_PUBLICSHARE_DIR, default ~/Public. Linux has no
+// documents folder common to all users; the public-share folder is the desktop's place for
+// files meant for others.
+inline constexpr int CSIDL_COMMON_DOCUMENTS = 0x002E;
+// Or-ed into the folder identifier: create the folder (and its parents) when it is missing.
+inline constexpr int CSIDL_FLAG_CREATE = 0x8000;
+
+// `flags`: the folder's current location, or its default ignoring user-dirs.dirs.
+inline constexpr DWORD SHGFP_TYPE_CURRENT = 0;
+inline constexpr DWORD SHGFP_TYPE_DEFAULT = 1;
+
+inline constexpr HRESULT S_FALSE = 1;
+inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+
+// Writes the folder's path into `path` (a buffer of MAX_PATH). S_OK when the folder exists,
+// S_FALSE with the path written when it does not (and CSIDL_FLAG_CREATE was not given),
+// E_INVALIDARG for another folder identifier, E_FAIL when the home folder is unknown, and
+// HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE) when the path does not fit. The owner window
+// and the user token are not used: the folders are those of the calling user.
+VTPLATFORM_API HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags,
+                                        LPSTR path);
