@@ -4,10 +4,15 @@
 
 #include <CLI/CLI.hpp>
 
+void add_access_command(CLI::App& app);
 void add_convert_command(CLI::App& app);
 void add_demo_command(CLI::App& app);
 void add_hash_command(CLI::App& app);
+void add_layout_command(CLI::App& app);
+void add_path_command(CLI::App& app);
 void add_round_command(CLI::App& app);
+void add_share_command(CLI::App& app);
 void add_sort_command(CLI::App& app);
+void add_tempname_command(CLI::App& app);
 void add_tolerance_command(CLI::App& app);
 void add_units_command(CLI::App& app);

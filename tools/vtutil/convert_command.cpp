@@ -5,6 +5,7 @@
 #include <string>
 
 #include "code_page_argument.h"
+#include "command_failure.h"
 #include "commands.h"
 
 namespace {
@@ -21,10 +22,9 @@ UINT code_page_or_throw(const std::string& name) {
   return *id;
 }
 
+// A conversion call failed: says what and the error it gave.
 [[noreturn]] void fail(const std::string& what) {
-  throw CLI::RuntimeError("vtutil convert: " + what + " (Win32 error " +
-                              std::to_string(GetLastError()) + ")",
-                          1);
+  fail_command("convert", what + " (Win32 error " + std::to_string(GetLastError()) + ")");
 }
 
 void run_convert(const ConvertOptions& options) {
@@ -53,7 +53,7 @@ void run_convert(const ConvertOptions& options) {
   WideCharToMultiByte(to, encode_flags, wide.data(), wide_length, output.data(), output_length,
                       nullptr, report);
   if (substituted && options.strict) {
-    fail("the text has characters that code page " + options.to + " cannot hold");
+    fail_command("convert", "the text has characters that code page " + options.to + " cannot hold");
   }
   std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
   if (substituted) {

@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "numeric_demo.h"
+#include "paths_demo.h"
 #include "vtutils/vtutils.h"
 
 namespace {
@@ -82,7 +83,7 @@ void show_hashes() {
 void run_demo() {
   std::printf("VTUtils %s on Linux\n", VTUTILS_VERSION);
   for (void (*section)() : {show_string_conversion, show_code_pages, show_natural_order,
-                            show_hashes, print_numeric_demo}) {
+                            show_hashes, print_numeric_demo, print_paths_demo}) {
     std::printf("\n");
     section();
   }

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "command_failure.h"
 #include "commands.h"
 #include "vtutils/hash.h"
 
@@ -20,7 +21,7 @@ struct HashOptions {
 std::string read_input(const HashOptions& options) {
   if (!options.file.empty()) {
     std::ifstream in(options.file, std::ios::binary);
-    if (!in) throw CLI::RuntimeError("vtutil hash: cannot read " + options.file, 1);
+    if (!in) fail_command("hash", "cannot read " + options.file);
     return {std::istreambuf_iterator<char>(in), {}};
   }
   return {std::istreambuf_iterator<char>(std::cin), {}};
@@ -29,7 +30,7 @@ std::string read_input(const HashOptions& options) {
 void run_hash(const HashOptions& options, bool has_text) {
   const std::string bytes = has_text ? options.text : read_input(options);
   if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    throw CLI::RuntimeError("vtutil hash: the input is larger than 2 GiB", 1);
+    fail_command("hash", "the input is larger than 2 GiB");
   }
   const int length = static_cast<int>(bytes.size());
   const std::uint32_t hash =

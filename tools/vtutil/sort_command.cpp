@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "command_failure.h"
 #include "commands.h"
 #include "vtutils/platform.h"
 
@@ -30,7 +31,7 @@ std::string sort_key(const std::string& line, DWORD flags) {
   if (length > 0) return std::string(buffer, static_cast<std::size_t>(length));
   length = LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, map_flags, wide, -1, nullptr, 0, nullptr,
                          nullptr, 0);
-  if (length == 0) throw CLI::RuntimeError("vtutil sort: cannot collate a line", 1);
+  if (length == 0) fail_command("sort", "cannot collate a line");
   std::string key(static_cast<std::size_t>(length), '\0');
   LCMapStringEx(LOCALE_NAME_SYSTEM_DEFAULT, map_flags, wide, -1,
                 reinterpret_cast<LPWSTR>(key.data()), length, nullptr, nullptr, 0);
