@@ -35,8 +35,17 @@ inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT S_FALSE = 1;
+inline constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
+inline constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
+inline constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
+inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+inline constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
 inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
 inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+
+constexpr bool SUCCEEDED(HRESULT result) { return result >= 0; }
+constexpr bool FAILED(HRESULT result) { return result < 0; }
 
 // A Win32 error code as an HRESULT: 0x8007 in the high half, the error in the low 16 bits.
 constexpr HRESULT HRESULT_FROM_WIN32(DWORD error) {

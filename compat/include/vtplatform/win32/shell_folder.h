@@ -22,9 +22,6 @@ inline constexpr int CSIDL_FLAG_CREATE = 0x8000;
 inline constexpr DWORD SHGFP_TYPE_CURRENT = 0;
 inline constexpr DWORD SHGFP_TYPE_DEFAULT = 1;
 
-inline constexpr HRESULT S_FALSE = 1;
-inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
-
 // Writes the folder's path into `path` (a buffer of MAX_PATH). S_OK when the folder exists,
 // S_FALSE with the path written when it does not (and CSIDL_FLAG_CREATE was not given),
 // E_INVALIDARG for another folder identifier, E_FAIL when the home folder is unknown, and

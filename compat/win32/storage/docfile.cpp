@@ -1,0 +1,142 @@
+// Creating and opening compound files: on a path, where commits replace the file atomically, or
+// on bytes that the caller provides.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <string>
+
+#include "win32/errno_error.h"
+#include "win32/file_name.h"
+#include "win32/storage/storage_objects.h"
+#include "win32/unique_fd.h"
+
+namespace vtplatform::storage {
+namespace {
+
+constexpr std::array<unsigned char, 8> kSignature = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+HRESULT check_root_mode(DWORD mode, bool create) {
+  if (access_of(mode) == 0x3 || (mode & STGM_CONVERT) != 0) return STG_E_INVALIDFLAG;
+  if (create && !may_write(mode)) return STG_E_INVALIDFLAG;
+  return S_OK;
+}
+
+bool transacted(DWORD mode) { return (mode & STGM_TRANSACTED) != 0; }
+
+// The HRESULT for a file that could not be found or opened.
+HRESULT file_error(int error, const std::string& path) {
+  switch (win32_error_for_path(error, path.c_str())) {
+    case ERROR_FILE_NOT_FOUND: return STG_E_FILENOTFOUND;
+    case ERROR_PATH_NOT_FOUND: return STG_E_PATHNOTFOUND;
+    case ERROR_ACCESS_DENIED: return STG_E_ACCESSDENIED;
+    case ERROR_TOO_MANY_OPEN_FILES: return STG_E_TOOMANYOPENFILES;
+    default: return STG_E_READFAULT;
+  }
+}
+
+HRESULT path_of(LPCOLESTR name, std::string& path) {
+  if (name == nullptr) return STG_E_INVALIDNAME;
+  const auto narrow = narrow_file_name(name);
+  if (!narrow || narrow->empty()) return STG_E_INVALIDNAME;
+  path = *narrow;
+  return S_OK;
+}
+
+HRESULT create_docfile(LPCOLESTR name, DWORD mode, int version, IStorage** storage) {
+  if (storage == nullptr) return STG_E_INVALIDPOINTER;
+  *storage = nullptr;
+  std::string path;
+  if (HRESULT result = path_of(name, path); FAILED(result)) return result;
+  if (HRESULT result = check_root_mode(mode, true); FAILED(result)) return result;
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0) {
+    if (S_ISDIR(status.st_mode)) return STG_E_ACCESSDENIED;
+    if ((mode & STGM_CREATE) == 0) return STG_E_FILEALREADYEXISTS;
+  }
+  std::shared_ptr<Document> document;
+  const HRESULT result = Document::create(ComPtr<ILockBytes>(), path, version, transacted(mode), document);
+  if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
+  return result;
+}
+
+}  // namespace
+}  // namespace vtplatform::storage
+
+using namespace vtplatform::storage;
+using vtplatform::ComPtr;
+
+HRESULT StgCreateDocfile(LPCOLESTR name, DWORD mode, DWORD, IStorage** storage) {
+  return create_docfile(name, mode, 3, storage);
+}
+
+HRESULT StgCreateStorageEx(LPCOLESTR name, DWORD mode, DWORD format, DWORD,
+                           STGOPTIONS* options, PSECURITY_DESCRIPTOR, REFIID iid, void** object) {
+  if (object == nullptr) return STG_E_INVALIDPOINTER;
+  *object = nullptr;
+  if (iid != IID_IStorage) return E_NOINTERFACE;
+  if (format != STGFMT_DOCFILE && format != STGFMT_STORAGE) return STG_E_INVALIDPARAMETER;
+  int version = 3;
+  if (options != nullptr) {
+    if (options->ulSectorSize == 4096) {
+      version = 4;
+    } else if (options->ulSectorSize != 512) {
+      return STG_E_INVALIDPARAMETER;
+    }
+  }
+  return create_docfile(name, mode, version, reinterpret_cast<IStorage**>(object));
+}
+
+HRESULT StgOpenStorage(LPCOLESTR name, IStorage*, DWORD mode, SNB, DWORD, IStorage** storage) {
+  if (storage == nullptr) return STG_E_INVALIDPOINTER;
+  *storage = nullptr;
+  std::string path;
+  if (HRESULT result = path_of(name, path); FAILED(result)) return result;
+  if (HRESULT result = check_root_mode(mode, false); FAILED(result)) return result;
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return file_error(errno, path);
+  if (S_ISDIR(status.st_mode)) return STG_E_ACCESSDENIED;
+  ComPtr<ILockBytes> bytes;
+  HRESULT result = vtplatform::cfb::open_file_bytes(path.c_str(), may_write(mode), false, bytes);
+  std::shared_ptr<Document> document;
+  if (SUCCEEDED(result)) {
+    result = Document::open(std::move(bytes), path, may_write(mode), transacted(mode), document);
+  }
+  if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
+  return result;
+}
+
+HRESULT StgCreateDocfileOnILockBytes(ILockBytes* bytes, DWORD mode, DWORD, IStorage** storage) {
+  if (storage == nullptr || bytes == nullptr) return STG_E_INVALIDPOINTER;
+  *storage = nullptr;
+  if (HRESULT result = check_root_mode(mode, true); FAILED(result)) return result;
+  std::shared_ptr<Document> document;
+  const HRESULT result =
+      Document::create(ComPtr<ILockBytes>(bytes), std::string(), 3, transacted(mode), document);
+  if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
+  return result;
+}
+
+HRESULT StgOpenStorageOnILockBytes(ILockBytes* bytes, IStorage*, DWORD mode, SNB, DWORD,
+                                   IStorage** storage) {
+  if (storage == nullptr || bytes == nullptr) return STG_E_INVALIDPOINTER;
+  *storage = nullptr;
+  if (HRESULT result = check_root_mode(mode, false); FAILED(result)) return result;
+  std::shared_ptr<Document> document;
+  const HRESULT result = Document::open(ComPtr<ILockBytes>(bytes), std::string(),
+                                        may_write(mode), transacted(mode), document);
+  if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
+  return result;
+}
+
+HRESULT StgIsStorageFile(LPCOLESTR name) {
+  std::string path;
+  if (HRESULT result = path_of(name, path); FAILED(result)) return result;
+  vtplatform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) return file_error(errno, path);
+  std::array<unsigned char, kSignature.size()> start{};
+  const ssize_t got = ::pread(file.get(), start.data(), start.size(), 0);
+  return got == static_cast<ssize_t>(start.size()) && start == kSignature ? S_OK : S_FALSE;
+}
