@@ -3,6 +3,8 @@
 #pragma once
 
 #include "vtutils/cache_trigger.h"
+#include "vtutils/dependency_manager.h"
+#include "vtutils/dependency_reader.h"
 #include "vtutils/effective_platform.h"
 #include "vtutils/error_value.h"
 #include "vtutils/export.h"

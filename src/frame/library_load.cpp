@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "frame/dll_main.h"
+#include "vtutils/dependency_manager.h"
 
 namespace {
 
@@ -27,6 +28,18 @@ __attribute__((constructor(101))) void raw_attach() {
 }
 
 // Static registrations, in the order the library needs them. Later subsystems add theirs here.
+
+// Deletes the dependency manager, with whatever entries it still holds, when the library unloads,
+// so that the singleton never outlives the code that made it.
+class DependencyManagerRelease {
+ public:
+  DependencyManagerRelease() = default;
+  ~DependencyManagerRelease() { vtuDependencyManager::delete_singleton(); }
+  DependencyManagerRelease(const DependencyManagerRelease&) = delete;
+  DependencyManagerRelease& operator=(const DependencyManagerRelease&) = delete;
+};
+
+DependencyManagerRelease dependency_manager_release;
 
 // Calls DllMain once everything above exists, and on unload before any of it goes.
 class EntryPoint {
