@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "documents_demo.h"
 #include "numeric_demo.h"
 #include "paths_demo.h"
 #include "vtutils/vtutils.h"
@@ -83,7 +84,8 @@ void show_hashes() {
 void run_demo() {
   std::printf("VTUtils %s on Linux\n", VTUTILS_VERSION);
   for (void (*section)() : {show_string_conversion, show_code_pages, show_natural_order,
-                            show_hashes, print_numeric_demo, print_paths_demo}) {
+                            show_hashes, print_numeric_demo, print_paths_demo,
+                            print_documents_demo}) {
     std::printf("\n");
     section();
   }

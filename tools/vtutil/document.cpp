@@ -1,0 +1,47 @@
+// Opening compound documents and printing their trees.
+#include "document.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "command_failure.h"
+
+using vtplatform::ComPtr;
+
+ComPtr<IStorage> open_document(const char* command, const std::string& path, DWORD access,
+                               bool create) {
+  ComPtr<IStorage> storage;
+  const CStringW name(path.c_str());
+  const DWORD mode = access | STGM_SHARE_EXCLUSIVE;
+  const HRESULT result = create && !PathFileExistsA(path.c_str())
+                             ? StgCreateDocfile(name, mode, 0, storage.put())
+                             : StgOpenStorage(name, nullptr, mode, nullptr, 0, storage.put());
+  if (FAILED(result)) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
+    fail_command(command, "cannot open " + path + " as a compound file: HRESULT " + code);
+  }
+  return storage;
+}
+
+void print_storage_tree(IStorage* storage, int depth) {
+  ComPtr<IEnumSTATSTG> elements;
+  if (FAILED(storage->EnumElements(0, nullptr, 0, elements.put()))) return;
+  STATSTG stat;
+  while (elements->Next(1, &stat, nullptr) == S_OK) {
+    const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> name(stat.pwcsName, &CoTaskMemFree);
+    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    const CString narrow_name(name.get());
+    if (stat.type == STGTY_STREAM) {
+      std::printf("%s%s  %llu\n", indent.c_str(), narrow_name.GetString(),
+                  static_cast<unsigned long long>(stat.cbSize.QuadPart));
+      continue;
+    }
+    std::printf("%s%s/\n", indent.c_str(), narrow_name.GetString());
+    ComPtr<IStorage> inner;
+    if (SUCCEEDED(storage->OpenStorage(name.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                       nullptr, 0, inner.put()))) {
+      print_storage_tree(inner.get(), depth + 1);
+    }
+  }
+}

@@ -1,0 +1,16 @@
+// Compound documents for vtutil's commands: opening one with a clear message when that fails, and
+// printing the tree of storages and streams inside it.
+#pragma once
+
+#include <string>
+
+#include "vtplatform/win32/com_ptr.h"
+#include "vtutils/platform.h"
+
+// Opens the document at `path` with `access` (STGM_READ or STGM_READWRITE); with `create`, a
+// document that does not exist yet is made. Ends `command` with a message on failure.
+vtplatform::ComPtr<IStorage> open_document(const char* command, const std::string& path,
+                                           DWORD access, bool create = false);
+
+// One line per element, indented by depth: storages with a trailing '/', streams with their size.
+void print_storage_tree(IStorage* storage, int depth = 0);
