@@ -17,6 +17,7 @@
 #include "win32/errno_error.h"
 #include "win32/file_info.h"
 #include "win32/file_name.h"
+#include "win32/sibling_file.h"
 #include "win32/unique_fd.h"
 
 using vtplatform::set_last_error_for_path;
@@ -30,39 +31,6 @@ std::string_view last_component(std::string_view path) {
   while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
   return path.substr(path.rfind('/') + 1);
 }
-
-std::string folder_of(std::string_view path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string_view::npos) return ".";
-  return std::string(path.substr(0, slash == 0 ? 1 : slash));
-}
-
-// A file created beside a target and removed again unless it was renamed over the target.
-class SiblingTempFile {
- public:
-  explicit SiblingTempFile(std::string_view target)
-      : path_(folder_of(target) + "/.vtcopy-XXXXXX"), fd_(mkostemp(path_.data(), O_CLOEXEC)) {}
-  ~SiblingTempFile() {
-    if (fd_.valid() && !renamed_) ::unlink(path_.c_str());
-  }
-  SiblingTempFile(const SiblingTempFile&) = delete;
-  SiblingTempFile& operator=(const SiblingTempFile&) = delete;
-
-  int fd() const { return fd_.get(); }
-  bool valid() const { return fd_.valid(); }
-  // Renames the file to `target`, replacing what is there unless `keep_existing` is set.
-  int rename_to(const char* target, bool keep_existing) {
-    const unsigned flags = keep_existing ? RENAME_NOREPLACE : 0;
-    if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target, flags) != 0) return errno;
-    renamed_ = true;
-    return 0;
-  }
-
- private:
-  std::string path_;
-  UniqueFd fd_;
-  bool renamed_ = false;
-};
 
 // Copies the whole content of `from` to `to`; 0 or the errno of the failure.
 int copy_content(int from, int to) {
@@ -142,7 +110,7 @@ BOOL CopyFileA(LPCSTR existing_file, LPCSTR new_file, BOOL fail_if_exists) {
     return FALSE;
   }
 
-  SiblingTempFile copy(new_file);
+  vtplatform::SiblingFile copy(new_file, ".vtcopy-");
   if (!copy.valid()) {
     set_last_error_for_path(errno, new_file);
     return FALSE;

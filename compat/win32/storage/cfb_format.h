@@ -9,6 +9,7 @@
 
 #include "vtplatform/win32/com.h"
 #include "vtplatform/win32/file.h"
+#include "vtplatform/win32/storage.h"
 
 namespace vtplatform::cfb {
 
@@ -131,6 +132,17 @@ inline FILETIME load_filetime(const std::uint8_t* p) { return FILETIME{load32(p)
 inline void store_filetime(std::uint8_t* p, const FILETIME& time) {
   store32(p, time.dwLowDateTime);
   store32(p + 4, time.dwHighDateTime);
+}
+
+// The number of units of 1 << `shift` bytes that hold `size` bytes.
+constexpr std::uint64_t units_for(std::uint64_t size, unsigned shift) {
+  return (size >> shift) + ((size & ((std::uint64_t{1} << shift) - 1)) != 0 ? 1 : 0);
+}
+
+inline ULARGE_INTEGER large(std::uint64_t value) {
+  ULARGE_INTEGER result;
+  result.QuadPart = value;
+  return result;
 }
 
 }  // namespace vtplatform::cfb

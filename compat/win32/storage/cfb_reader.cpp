@@ -25,17 +25,6 @@ struct Chain {
 
 constexpr std::uint64_t kWholeChain = std::numeric_limits<std::uint64_t>::max();
 
-// The number of units of 1 << `shift` bytes that hold `size` bytes.
-constexpr std::uint64_t units_for(std::uint64_t size, unsigned shift) {
-  return (size >> shift) + ((size & ((std::uint64_t{1} << shift) - 1)) != 0 ? 1 : 0);
-}
-
-ULARGE_INTEGER large(std::uint64_t value) {
-  ULARGE_INTEGER result;
-  result.QuadPart = value;
-  return result;
-}
-
 // Where byte `position` of the stream on `sectors` (units of 1 << `shift` bytes) lies in the space
 // the sector numbers count in, and how many bytes from there on lie in consecutive sectors (at
 // least up to `wanted` when the sectors allow).

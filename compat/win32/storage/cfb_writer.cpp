@@ -37,16 +37,6 @@ bool in_mini_stream(const Node& node) {
   return node.type == ObjectType::kStream && node.size != 0 && node.size < kMiniStreamCutoff;
 }
 
-constexpr std::uint64_t units_for(std::uint64_t size, unsigned shift) {
-  return (size >> shift) + ((size & ((std::uint64_t{1} << shift) - 1)) != 0 ? 1 : 0);
-}
-
-ULARGE_INTEGER large(std::uint64_t value) {
-  ULARGE_INTEGER result;
-  result.QuadPart = value;
-  return result;
-}
-
 // Links the sorted entries [first, first + count) into a balanced binary tree and returns its
 // root. Every level is full but perhaps the deepest, `red_depth`, whose nodes are red and all
 // others black: every path from the root to an empty link then passes the same number of black

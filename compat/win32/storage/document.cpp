@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "win32/file_info.h"
+#include "win32/sibling_file.h"
 #include "win32/unique_fd.h"
 
 namespace vtplatform::storage {
@@ -107,11 +108,11 @@ HRESULT error_from_errno(int error) {
 HRESULT copy_bytes(ILockBytes* from, ILockBytes* to) {
   STATSTG stat{};
   HRESULT result = from->Stat(&stat, STATFLAG_NONAME);
-  std::vector<char> chunk(kCopyChunk);
+  std::vector<char> chunk(std::min<std::uint64_t>(stat.cbSize.QuadPart, kCopyChunk));
   ULARGE_INTEGER offset{};
   while (SUCCEEDED(result) && offset.QuadPart < stat.cbSize.QuadPart) {
     ULONG read = 0;
-    result = from->ReadAt(offset, chunk.data(), kCopyChunk, &read);
+    result = from->ReadAt(offset, chunk.data(), static_cast<ULONG>(chunk.size()), &read);
     ULONG written = 0;
     if (SUCCEEDED(result)) result = to->WriteAt(offset, chunk.data(), read, &written);
     if (SUCCEEDED(result) && (read == 0 || written != read)) result = STG_E_WRITEFAULT;
@@ -121,36 +122,6 @@ HRESULT copy_bytes(ILockBytes* from, ILockBytes* to) {
   if (SUCCEEDED(result)) result = to->Flush();
   return result;
 }
-
-// A file created beside the document that is removed again unless it replaced the document.
-class CommitFile {
- public:
-  explicit CommitFile(const std::string& document) {
-    const auto slash = document.rfind('/');
-    path_ = (slash == std::string::npos ? std::string(".") : document.substr(0, slash)) +
-            "/.vtstorage-XXXXXX";
-    fd_ = UniqueFd(::mkostemp(path_.data(), O_CLOEXEC));
-  }
-  ~CommitFile() {
-    if (fd_.valid() && !renamed_) ::unlink(path_.c_str());
-  }
-  CommitFile(const CommitFile&) = delete;
-  CommitFile& operator=(const CommitFile&) = delete;
-
-  const std::string& path() const { return path_; }
-  int fd() const { return fd_.get(); }
-  bool valid() const { return fd_.valid(); }
-  int rename_to(const std::string& document) {
-    if (::rename(path_.c_str(), document.c_str()) != 0) return errno;
-    renamed_ = true;
-    return 0;
-  }
-
- private:
-  std::string path_;
-  UniqueFd fd_;
-  bool renamed_ = false;
-};
 
 }  // namespace
 
@@ -230,7 +201,7 @@ HRESULT Document::commit() {
     if (FAILED(result)) return result;
     committed = bytes_;
   } else {
-    CommitFile file(path_);
+    SiblingFile file(path_, ".vtstorage-");
     if (!file.valid()) return error_from_errno(errno);
     // The new file keeps the rights of the document it replaces; a new document gets those of
     // any new file (0666 less the umask), which its first, empty version was created with.
@@ -244,7 +215,7 @@ HRESULT Document::commit() {
     if (SUCCEEDED(result)) result = write_to(committed.get());
     if (SUCCEEDED(result)) result = committed->Flush();
     if (FAILED(result)) return result;
-    if (const int error = file.rename_to(path_); error != 0) return error_from_errno(error);
+    if (const int error = file.rename_to(path_.c_str()); error != 0) return error_from_errno(error);
     bytes_ = committed;
   }
 
