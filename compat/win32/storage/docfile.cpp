@@ -6,7 +6,10 @@
 
 #include <array>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "win32/errno_error.h"
 #include "win32/file_name.h"
@@ -37,11 +40,25 @@ HRESULT file_error(int error, const std::string& path) {
   }
 }
 
+// The file a document name stands for, made absolute with its links resolved, so that commits
+// replace the real file (not a link to it) and still find it after the current directory
+// changes. A name that does not exist yet is resolved through its folder.
 HRESULT path_of(LPCOLESTR name, std::string& path) {
   if (name == nullptr) return STG_E_INVALIDNAME;
   const auto narrow = narrow_file_name(name);
   if (!narrow || narrow->empty()) return STG_E_INVALIDNAME;
   path = *narrow;
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) != nullptr) {
+    path = resolved;
+    return S_OK;
+  }
+  const auto slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  if (::realpath(folder.c_str(), resolved) != nullptr) {
+    path = std::string(resolved) + (std::string_view(resolved) == "/" ? "" : "/") +
+           path.substr(slash == std::string::npos ? 0 : slash + 1);
+  }
   return S_OK;
 }
 

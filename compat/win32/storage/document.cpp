@@ -194,9 +194,12 @@ HRESULT Document::commit() {
   ComPtr<ILockBytes> committed;
   if (path_.empty()) {
     // The caller's bytes are the only copy: write the new file in memory first, then over them.
+    // Until they do, the streams read from the copy in memory, so that a copy over the caller's
+    // bytes that fails part-way loses nothing.
     ComPtr<ILockBytes> scratch;
     HRESULT result = CreateILockBytesOnHGlobal(nullptr, TRUE, scratch.put());
     if (SUCCEEDED(result)) result = write_to(scratch.get());
+    if (SUCCEEDED(result)) result = read_from(scratch.get());
     if (SUCCEEDED(result)) result = copy_bytes(scratch.get(), bytes_.get());
     if (FAILED(result)) return result;
     committed = bytes_;
@@ -219,14 +222,19 @@ HRESULT Document::commit() {
     bytes_ = committed;
   }
 
+  const HRESULT result = read_from(committed.get());
+  if (SUCCEEDED(result)) changed_ = false;
+  return result;
+}
+
+HRESULT Document::read_from(ILockBytes* bytes) {
   std::unique_ptr<cfb::Reader> opened;
-  HRESULT result = cfb::Reader::open(committed.get(), opened);
+  HRESULT result = cfb::Reader::open(bytes, opened);
   if (FAILED(result)) return result;
   std::shared_ptr<const cfb::Reader> reader = std::move(opened);
   result = rebind(*root_, reader, 0);
   if (FAILED(result)) return result;
   reader_ = std::move(reader);
-  changed_ = false;
   return S_OK;
 }
 

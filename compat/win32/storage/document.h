@@ -72,6 +72,8 @@ class Document {
   Document(ComPtr<ILockBytes> bytes, std::string path, bool writable, bool transacted);
   HRESULT load();
   HRESULT write_to(ILockBytes* bytes) const;
+  // Points the streams of the working tree, which `bytes` have just been written from, at them.
+  HRESULT read_from(ILockBytes* bytes);
 
   std::recursive_mutex mutex_;
   ComPtr<ILockBytes> bytes_;

@@ -120,14 +120,28 @@ HRESULT copy_entry(const Entry& entry, std::u16string_view name, IStorage* desti
     HRESULT result = destination->CreateStream(wide_name.c_str(), kCreate, 0, 0, stream.put());
     return SUCCEEDED(result) ? copy_stream(entry, stream.get()) : result;
   }
+  // A storage of that name in the destination is merged into, as Windows does; only streams are
+  // replaced.
   ComPtr<IStorage> storage;
-  HRESULT result = destination->CreateStorage(wide_name.c_str(), kCreate, 0, 0, storage.put());
+  HRESULT result = destination->OpenStorage(wide_name.c_str(), nullptr,
+                                            STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                            storage.put());
+  if (FAILED(result)) {
+    result = destination->CreateStorage(wide_name.c_str(), kCreate, 0, 0, storage.put());
+  }
   if (SUCCEEDED(result)) result = storage->SetClass(entry.clsid);
   if (SUCCEEDED(result)) result = storage->SetStateBits(entry.state_bits, 0xFFFFFFFF);
   for (const auto& child : entry.children) {
     if (SUCCEEDED(result)) result = copy_entry(*child, child->name, storage.get());
   }
   return result;
+}
+
+// Whether `target` is `tree` or lies inside it.
+bool contains(const Entry& tree, const Entry* target) {
+  if (&tree == target) return true;
+  return std::any_of(tree.children.begin(), tree.children.end(),
+                     [target](const auto& child) { return contains(*child, target); });
 }
 
 class StorageObject final : public ComObject<IStorage> {
@@ -198,9 +212,17 @@ class StorageObject final : public ComObject<IStorage> {
     const IID* exclude_end = exclude_iids + exclude_count;
     const bool skip_storages = std::find(exclude_iids, exclude_end, IID_IStorage) != exclude_end;
     const bool skip_streams = std::find(exclude_iids, exclude_end, IID_IStream) != exclude_end;
+    // A copy into this storage or into one inside it would never end.
+    if (const Entry* target = same_document_entry(destination);
+        target != nullptr && contains(entry(), target)) {
+      return STG_E_ACCESSDENIED;
+    }
     const Entry& self = entry();
     HRESULT result = destination->SetClass(self.clsid);
-    for (const auto& child : self.children) {
+    // The destination may be another storage of this document, whose changes must not disturb
+    // the walk.
+    const std::vector<std::shared_ptr<Entry>> children = self.children;
+    for (const auto& child : children) {
       if (FAILED(result)) break;
       if ((child->is_stream() ? skip_streams : skip_storages) || excluded(exclude_names, child->name)) {
         continue;
@@ -224,6 +246,12 @@ class StorageObject final : public ComObject<IStorage> {
     if (found == nullptr) return STG_E_FILENOTFOUND;
     if (found->open_count > 0) return STG_E_ACCESSDENIED;
     if (flags == STGMOVE_MOVE && !may_write(mode_)) return STG_E_ACCESSDENIED;
+    // An element cannot go into itself, nor onto itself.
+    if (const Entry* target = same_document_entry(destination);
+        target != nullptr && (contains(*found, target) ||
+                              (target == &entry() && cfb::compare_names(element, target_name) == 0))) {
+      return STG_E_ACCESSDENIED;
+    }
     const HRESULT result = copy_entry(*found, target_name, destination);
     if (SUCCEEDED(result) && flags == STGMOVE_MOVE) remove(found);
     return result;
@@ -337,6 +365,12 @@ class StorageObject final : public ComObject<IStorage> {
 
  private:
   Entry& entry() const { return entry_ != nullptr ? *entry_ : *document_->root(); }
+
+  // The entry that `storage` stands for when it is an object on this same document, else null.
+  const Entry* same_document_entry(IStorage* storage) const {
+    const auto* other = dynamic_cast<const StorageObject*>(storage);
+    return other != nullptr && other->document_ == document_ ? &other->entry() : nullptr;
+  }
 
   HRESULT usable() const {
     return !document_->open() || (entry_ != nullptr && entry_->removed) ? STG_E_REVERTED : S_OK;

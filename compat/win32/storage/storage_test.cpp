@@ -284,4 +284,102 @@ TEST(StorageTest, MisuseGetsWindowsErrors) {
   EXPECT_EQ(read_only->CreateStream(L"x", kCreate, 0, 0, stream.put()), STG_E_ACCESSDENIED);
 }
 
+TEST(StorageTest, CopiesNeverRunIntoThemselvesAndMergeStorages) {
+  ComPtr<ILockBytes> bytes;
+  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put()), S_OK);
+  ComPtr<IStorage> root;
+  ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), kCreate, 0, root.put()), S_OK);
+  ComPtr<IStorage> outer;
+  ASSERT_EQ(root->CreateStorage(L"outer", kCreate, 0, 0, outer.put()), S_OK);
+  {
+    ComPtr<IStorage> inner;
+    ASSERT_EQ(outer->CreateStorage(L"inner", kCreate, 0, 0, inner.put()), S_OK);
+    write_stream(inner.get(), L"keep", "kept");
+  }
+  EXPECT_EQ(root->CopyTo(0, nullptr, nullptr, root.get()), STG_E_ACCESSDENIED);
+  EXPECT_EQ(root->CopyTo(0, nullptr, nullptr, outer.get()), STG_E_ACCESSDENIED);
+  ComPtr<IStorage> inner;
+  ASSERT_EQ(outer->OpenStorage(L"inner", nullptr, kReadWrite, nullptr, 0, inner.put()), S_OK);
+  outer = ComPtr<IStorage>();
+  EXPECT_EQ(root->MoveElementTo(L"outer", inner.get(), L"x", STGMOVE_MOVE), STG_E_ACCESSDENIED);
+  EXPECT_EQ(root->MoveElementTo(L"outer", root.get(), L"OUTER", STGMOVE_MOVE), STG_E_ACCESSDENIED);
+  inner = ComPtr<IStorage>();
+
+  // A storage that the destination has already is merged into: "keep" stays beside "new".
+  ComPtr<IStorage> other;
+  ComPtr<ILockBytes> other_bytes;
+  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, other_bytes.put()), S_OK);
+  ASSERT_EQ(StgCreateDocfileOnILockBytes(other_bytes.get(), kCreate, 0, other.put()), S_OK);
+  {
+    ComPtr<IStorage> source_outer;
+    ASSERT_EQ(other->CreateStorage(L"outer", kCreate, 0, 0, source_outer.put()), S_OK);
+    ComPtr<IStorage> source_inner;
+    ASSERT_EQ(source_outer->CreateStorage(L"inner", kCreate, 0, 0, source_inner.put()), S_OK);
+    write_stream(source_inner.get(), L"new", "added");
+  }
+  ASSERT_EQ(other->CopyTo(0, nullptr, nullptr, root.get()), S_OK);
+  ASSERT_EQ(root->OpenStorage(L"outer", nullptr, kRead, nullptr, 0, outer.put()), S_OK);
+  ASSERT_EQ(outer->OpenStorage(L"inner", nullptr, kRead, nullptr, 0, inner.put()), S_OK);
+  EXPECT_EQ(element_names(inner.get()), (std::vector<std::wstring>{L"new", L"keep"}));
+}
+
+TEST(StorageTest, CommitsReplaceTheFileALinkPointsTo) {
+  TempDir dir;
+  const std::string real = dir.file("real.vtd");
+  { create_file(real); }
+  std::filesystem::create_symlink(real, dir.path() / "link.vtd");
+  {
+    ComPtr<IStorage> root = open_file(dir.file("link.vtd"), kReadWrite);
+    write_stream(root.get(), L"s", "through the link");
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.vtd"));
+  EXPECT_EQ(read_stream(open_file(real).get(), L"s"), "through the link");
+}
+
+// Memory bytes whose SetSize fails on demand, as a full medium makes it fail.
+class FailingBytes final : public ILockBytes {
+ public:
+  FailingBytes() { CreateILockBytesOnHGlobal(nullptr, TRUE, inner_.put()); }
+  HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG AddRef() override { return 1; }  // lives on the test's stack
+  ULONG Release() override { return 1; }
+  HRESULT ReadAt(ULARGE_INTEGER offset, void* buffer, ULONG count, ULONG* read) override {
+    return inner_->ReadAt(offset, buffer, count, read);
+  }
+  HRESULT WriteAt(ULARGE_INTEGER offset, const void* buffer, ULONG count, ULONG* written) override {
+    return inner_->WriteAt(offset, buffer, count, written);
+  }
+  HRESULT Flush() override { return inner_->Flush(); }
+  HRESULT SetSize(ULARGE_INTEGER size) override {
+    return fail ? STG_E_MEDIUMFULL : inner_->SetSize(size);
+  }
+  HRESULT LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+  HRESULT UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+  HRESULT Stat(STATSTG* stat, DWORD flag) override { return inner_->Stat(stat, flag); }
+
+  bool fail = false;
+
+ private:
+  ComPtr<ILockBytes> inner_;
+};
+
+TEST(StorageTest, AFailedCommitOverCallerBytesLosesNothing) {
+  FailingBytes bytes;
+  ComPtr<IStorage> root;
+  ASSERT_EQ(StgCreateDocfileOnILockBytes(&bytes, kCreate | STGM_TRANSACTED, 0, root.put()), S_OK);
+  write_stream(root.get(), L"b", pattern(8000, 1));
+  write_stream(root.get(), L"c", pattern(8000, 2));
+  ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+  ASSERT_EQ(root->DestroyElement(L"b"), S_OK);
+  bytes.fail = true;
+  EXPECT_EQ(root->Commit(STGC_DEFAULT), STG_E_MEDIUMFULL);
+  EXPECT_EQ(read_stream(root.get(), L"c"), pattern(8000, 2));
+  bytes.fail = false;
+  ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+  root = ComPtr<IStorage>();
+  ASSERT_EQ(StgOpenStorageOnILockBytes(&bytes, nullptr, kRead, nullptr, 0, root.put()), S_OK);
+  EXPECT_EQ(element_names(root.get()), std::vector<std::wstring>{L"c"});
+  EXPECT_EQ(read_stream(root.get(), L"c"), pattern(8000, 2));
+}
+
 }  // namespace

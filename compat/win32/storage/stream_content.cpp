@@ -23,6 +23,17 @@ HRESULT error_from_errno(int error) {
   return error == ENOSPC || error == EDQUOT ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT;
 }
 
+// An unnamed file in `folder`: O_TMPFILE where the file system has it, else a named file that
+// is removed at once.
+UniqueFd unnamed_file(const std::string& folder) {
+  UniqueFd file(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (file.valid()) return file;
+  std::string name = folder + "/.vtstream-XXXXXX";
+  file = UniqueFd(::mkostemp(name.data(), O_CLOEXEC));
+  if (file.valid()) ::unlink(name.c_str());
+  return file;
+}
+
 }  // namespace
 
 HRESULT ScratchBytes::read(std::uint64_t offset, void* buffer, std::size_t count) const {
@@ -83,9 +94,11 @@ HRESULT ScratchBytes::resize(std::uint64_t size) {
 }
 
 HRESULT ScratchBytes::move_to_file() {
+  // $TMPDIR first, as for every temporary file; /tmp when that is not usable.
   const char* folder = ::getenv("TMPDIR");
-  UniqueFd file(::open(folder != nullptr && *folder == '/' ? folder : "/tmp",
-                       O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  UniqueFd file;
+  if (folder != nullptr && *folder == '/') file = unnamed_file(folder);
+  if (!file.valid()) file = unnamed_file("/tmp");
   if (!file.valid()) return error_from_errno(errno);
   for (std::uint64_t offset = 0; offset < memory_.size();) {
     const ssize_t put = ::pwrite(file.get(), memory_.data() + offset,
