@@ -14,6 +14,7 @@ inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
 inline constexpr DWORD ERROR_NO_MORE_FILES = 18;
 inline constexpr DWORD ERROR_WRITE_PROTECT = 19;
+inline constexpr DWORD ERROR_BAD_LENGTH = 24;
 inline constexpr DWORD ERROR_GEN_FAILURE = 31;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 inline constexpr DWORD ERROR_HANDLE_EOF = 38;

@@ -1,8 +1,28 @@
-// The calling process as the Win32 process functions name it.
+// Processes as the Win32 process functions name them: the calling process, the list of running
+// processes, process handles with their access rights, creation and run times, and the Toolhelp
+// snapshot of the process list.
+//
+// Process ids are Linux process ids. A zombie (a process that has exited but has not been reaped)
+// counts as gone; a process whose main thread has exited while other threads still run is alive.
+// Kernel threads are listed as processes.
 #pragma once
 
 #include "vtplatform/export.h"
+#include "vtplatform/win32/access_rights.h"
+#include "vtplatform/win32/file.h"
 #include "vtplatform/win32/types.h"
+
+// Access rights of a process handle. The query rights and SYNCHRONIZE are granted for every
+// process, since anyone may read /proc/PID/stat. PROCESS_VM_READ is granted where the kernel lets
+// the caller read the process's memory map (the ptrace read check); every other right acts on the
+// process and is granted where the kernel lets the caller send it a signal (same real or effective
+// user id as the target's real or saved one, or CAP_KILL).
+inline constexpr ACCESS_MASK PROCESS_TERMINATE = 0x0001;
+inline constexpr ACCESS_MASK PROCESS_VM_READ = 0x0010;
+inline constexpr ACCESS_MASK PROCESS_QUERY_INFORMATION = 0x0400;
+inline constexpr ACCESS_MASK PROCESS_SUSPEND_RESUME = 0x0800;
+inline constexpr ACCESS_MASK PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
+inline constexpr ACCESS_MASK PROCESS_ALL_ACCESS = STANDARD_RIGHTS_REQUIRED | SYNCHRONIZE | 0xFFFF;
 
 // The pseudo handle that stands for the calling process, (HANDLE)-1 as on Windows. It needs no
 // closing and is accepted wherever a process handle is (OpenProcessToken).
@@ -10,3 +30,60 @@ VTPLATFORM_API HANDLE GetCurrentProcess();
 
 // The calling process's id: its Linux process id.
 VTPLATFORM_API DWORD GetCurrentProcessId();
+
+// Fills `process_ids` with up to `bytes` / 4 ids of running processes: first 0, the idle
+// pseudo-process, then every live process in ascending id order. `*bytes_returned` is the number
+// of bytes written; when it equals `bytes` the list may have been cut short and the caller asks
+// again with a larger buffer. FALSE with ERROR_INVALID_PARAMETER for a null `bytes_returned` or a
+// null list with a nonzero size.
+VTPLATFORM_API BOOL K32EnumProcesses(DWORD* process_ids, DWORD bytes, DWORD* bytes_returned);
+
+// Opens the process `process_id` with the access rights `desired_access` (see above) and returns
+// a handle that CloseHandle closes. The handle keeps naming the same process even after its id
+// is given to a newer one. Null with ERROR_INVALID_PARAMETER for id 0, an id that no live process
+// has, or no access at all; null with ERROR_ACCESS_DENIED when a right is refused. Handles are
+// never inherited by child processes, whatever `inherit_handle` says.
+VTPLATFORM_API HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id);
+
+// The process's creation time (its start in clock ticks since boot, on the wall clock of boot
+// time, so that the order of creation times is the order of the starts), and the time it has
+// spent in kernel and user mode as durations. The exit time is left zero while the process is
+// alive and also after it has exited, since Linux does not keep it. Needs PROCESS_QUERY_INFORMATION
+// or PROCESS_QUERY_LIMITED_INFORMATION (else ERROR_ACCESS_DENIED); ERROR_INVALID_HANDLE for a
+// handle that names no process; ERROR_INVALID_PARAMETER once the process has been reaped.
+VTPLATFORM_API BOOL GetProcessTimes(HANDLE process, FILETIME* creation_time, FILETIME* exit_time,
+                                    FILETIME* kernel_time, FILETIME* user_time);
+
+// -1 when `first` is earlier than `second`, 0 when they are equal, 1 when it is later.
+VTPLATFORM_API LONG CompareFileTime(const FILETIME* first, const FILETIME* second);
+
+// Snapshot kinds of CreateToolhelp32Snapshot; only the process list is offered.
+inline constexpr DWORD TH32CS_SNAPPROCESS = 0x00000002;
+
+// One process of a snapshot. Set dwSize to sizeof(PROCESSENTRY32) before each Process32First or
+// Process32Next call. szExeFile is the file name of the process's executable without its folder
+// where /proc/PID/exe can be read, else the kernel's command name (kernel threads, processes of
+// other users for an unprivileged caller).
+struct PROCESSENTRY32 {
+  DWORD dwSize;
+  DWORD cntUsage;  // always 0
+  DWORD th32ProcessID;
+  std::uintptr_t th32DefaultHeapID;  // always 0
+  DWORD th32ModuleID;                // always 0
+  DWORD cntThreads;
+  DWORD th32ParentProcessID;  // 0 when the parent lies outside the caller's pid namespace
+  LONG pcPriClassBase;        // always 0
+  DWORD dwFlags;              // always 0
+  CHAR szExeFile[MAX_PATH];
+};
+
+// Takes a snapshot of the live processes (not the idle pseudo-process) at the time of the call;
+// `process_id` is ignored, as Windows ignores it for a process list. INVALID_HANDLE_VALUE with
+// ERROR_INVALID_PARAMETER for any other kind than TH32CS_SNAPPROCESS. Close it with CloseHandle.
+VTPLATFORM_API HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id);
+
+// The first, and then the next, process of the snapshot. FALSE with ERROR_NO_MORE_FILES after the
+// last one, ERROR_BAD_LENGTH when entry->dwSize is smaller than sizeof(PROCESSENTRY32),
+// ERROR_INVALID_HANDLE when `snapshot` is no snapshot.
+VTPLATFORM_API BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry);
+VTPLATFORM_API BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry);
