@@ -15,6 +15,7 @@
 #include "vtplatform/win32/handle.h"
 #include "vtplatform/win32/process.h"
 #include "win32/kernel_object.h"
+#include "win32/proc_maps_linux.h"
 #include "win32/process_stat_linux.h"
 
 namespace vtplatform {
@@ -60,15 +61,8 @@ class ProcessSnapshot : public KernelObject {
 // The file name of the process's executable, or its command name when the link cannot be read
 // (a kernel thread, or another user's process).
 std::string exe_name(const ProcessStat& stat) {
-  const std::string link = "/proc/" + std::to_string(stat.pid) + "/exe";
-  char target[4096];
-  const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
-  if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) return stat.comm;
-  std::string_view path(target, static_cast<std::size_t>(length));
-  // The kernel marks an executable that was removed or replaced after the start.
-  constexpr std::string_view kDeleted = " (deleted)";
-  if (path.ends_with(kDeleted)) path.remove_suffix(kDeleted.size());
-  return std::string(path.substr(path.rfind('/') + 1));
+  const std::optional<std::string> path = read_executable_path(stat.pid);
+  return path ? path->substr(path->rfind('/') + 1) : stat.comm;
 }
 
 BOOL copy_entry(HANDLE snapshot, std::optional<std::size_t> position, PROCESSENTRY32* entry) {

@@ -31,6 +31,7 @@ inline constexpr DWORD ERROR_BUSY = 170;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_DIRECTORY = 267;
+inline constexpr DWORD ERROR_PARTIAL_COPY = 299;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;

@@ -87,3 +87,38 @@ VTPLATFORM_API HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id);
 // ERROR_INVALID_HANDLE when `snapshot` is no snapshot.
 VTPLATFORM_API BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry);
 VTPLATFORM_API BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry);
+
+// The modules of a process: every file with code mapped into it (its executable and shared
+// libraries, not the kernel's vDSO, which has no file), found in /proc/PID/maps. A module handle
+// is the address of the file's lowest mapping in that process. The module functions need
+// PROCESS_QUERY_INFORMATION and PROCESS_VM_READ on the handle (else ERROR_ACCESS_DENIED); the
+// pseudo handle of GetCurrentProcess holds every right. ERROR_INVALID_HANDLE for a handle that
+// names no process; ERROR_INVALID_PARAMETER once the process has been reaped; ERROR_PARTIAL_COPY
+// for a process without modules (a kernel thread, or one whose threads have all exited).
+
+// Fills `modules` with up to `bytes` / sizeof(HMODULE) module handles: the main executable
+// first, then the others in address order. `*bytes_needed` is the size of the whole list, which
+// may exceed `bytes`. FALSE with ERROR_INVALID_PARAMETER for a null `bytes_needed` or a null list
+// with a nonzero size.
+VTPLATFORM_API BOOL K32EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
+                                          DWORD* bytes_needed);
+
+// The file name without its folder (K32GetModuleBaseNameA), or the full path
+// (K32GetModuleFileNameExA), of `module` in the process; a null module is the main executable.
+// The name is copied into `name` of `size` characters, truncated to size - 1 characters when
+// longer, and always terminated; the result is the number of characters copied without the
+// terminator, 0 on failure. A file deleted after it was loaded keeps its old path, without the
+// kernel's " (deleted)" mark. 0 with ERROR_INVALID_PARAMETER for a null buffer or size 0;
+// ERROR_INVALID_HANDLE for a module that is not loaded in the process.
+VTPLATFORM_API DWORD K32GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR name, DWORD size);
+VTPLATFORM_API DWORD K32GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR file_name,
+                                             DWORD size);
+
+// The full path of the process's executable (a plain path where Windows gives the device form),
+// without a " (deleted)" mark, terminated; the result is its length. Needs
+// PROCESS_QUERY_INFORMATION or PROCESS_QUERY_LIMITED_INFORMATION. Unlike the module names it is
+// never truncated: 0 with ERROR_INSUFFICIENT_BUFFER when the path and its terminator do not fit.
+// ERROR_PARTIAL_COPY for a process without an executable (a kernel thread); ERROR_ACCESS_DENIED
+// when the kernel refuses to show it (another user's process, for an unprivileged caller).
+VTPLATFORM_API DWORD K32GetProcessImageFileNameA(HANDLE process, LPSTR image_file_name,
+                                                 DWORD size);

@@ -1,0 +1,238 @@
+// Tests of the module list and the module and image names of a process, against the test program
+// itself and started copies of the helper program.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "testing/temp_dir.h"
+#include "vtplatform/win32/error.h"
+#include "vtplatform/win32/handle.h"
+#include "vtplatform/win32/process.h"
+
+extern char** environ;
+
+namespace {
+
+// A started helper that waits until it is killed; known to have loaded its libraries once it has
+// printed its id. Killed and reaped when it goes.
+class SleepingHelper {
+ public:
+  explicit SleepingHelper(const std::string& program = VTUTILS_PROCESS_HELPER) {
+    int pipe_fds[2];
+    if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("chain"),
+                    const_cast<char*>("0"), nullptr};
+    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(pipe_fds[1]);
+    if (FILE* output = ::fdopen(pipe_fds[0], "r")) {
+      int printed = 0;
+      if (std::fscanf(output, "%d", &printed) != 1) ADD_FAILURE() << "the helper did not start";
+      std::fclose(output);
+    }
+  }
+  SleepingHelper(const SleepingHelper&) = delete;
+  SleepingHelper& operator=(const SleepingHelper&) = delete;
+  ~SleepingHelper() { end(); }
+
+  DWORD id() const { return static_cast<DWORD>(pid_); }
+
+  void end() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+std::vector<HMODULE> modules_of(HANDLE process) {
+  DWORD needed = 0;
+  EXPECT_TRUE(K32EnumProcessModules(process, nullptr, 0, &needed));
+  // Room for more than asked, so that the answer shows whether the list fits.
+  std::vector<HMODULE> modules(needed / sizeof(HMODULE) + 16);
+  EXPECT_TRUE(K32EnumProcessModules(process, modules.data(),
+                                    static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed));
+  modules.resize(needed / sizeof(HMODULE));
+  return modules;
+}
+
+std::string base_name(HANDLE process, HMODULE module) {
+  char name[256];
+  return K32GetModuleBaseNameA(process, module, name, sizeof name) ? name : "";
+}
+
+std::string full_path(HANDLE process, HMODULE module) {
+  char path[4096];
+  return K32GetModuleFileNameExA(process, module, path, sizeof path) ? path : "";
+}
+
+std::string own_executable() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
+
+TEST(ProcessModules, OwnProcessStartsWithItsExecutable) {
+  HANDLE self = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
+                            GetCurrentProcessId());
+  ASSERT_NE(self, nullptr);
+  for (HANDLE process : {GetCurrentProcess(), self}) {
+    const auto modules = modules_of(process);
+    ASSERT_GE(modules.size(), 2u);
+    EXPECT_EQ(full_path(process, modules[0]), own_executable());
+    EXPECT_EQ(full_path(process, nullptr), own_executable());
+    EXPECT_EQ(base_name(process, nullptr), "vtutils_unit_tests");
+    // The library that holds these functions is a module, with the loader's base as its handle.
+    Dl_info info{};
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(&K32EnumProcessModules), &info), 0);
+    EXPECT_NE(std::find(modules.begin(), modules.end(), static_cast<HMODULE>(info.dli_fbase)),
+              modules.end());
+    // Every module is a distinct file with a full path.
+    for (HMODULE module : modules) {
+      const std::string path = full_path(process, module);
+      EXPECT_TRUE(path.starts_with('/')) << path;
+      EXPECT_TRUE(path.ends_with("/" + base_name(process, module))) << path;
+    }
+  }
+  EXPECT_TRUE(CloseHandle(self));
+}
+
+TEST(ProcessModules, ShortListKeepsTheFullSizeNeeded) {
+  const auto modules = modules_of(GetCurrentProcess());
+  HMODULE first[2] = {};
+  DWORD needed = 0;
+  ASSERT_TRUE(K32EnumProcessModules(GetCurrentProcess(), first, sizeof first, &needed));
+  EXPECT_EQ(needed, modules.size() * sizeof(HMODULE));
+  EXPECT_EQ(first[0], modules[0]);
+  EXPECT_EQ(first[1], modules[1]);
+
+  EXPECT_FALSE(K32EnumProcessModules(GetCurrentProcess(), first, sizeof first, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(K32EnumProcessModules(GetCurrentProcess(), nullptr, sizeof first, &needed));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST(ProcessModules, HelperListsItsExecutableAndLibc) {
+  SleepingHelper helper;
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
+  ASSERT_NE(process, nullptr);
+  const auto modules = modules_of(process);
+  ASSERT_FALSE(modules.empty());
+  const std::string executable = std::filesystem::canonical(VTUTILS_PROCESS_HELPER).string();
+  EXPECT_EQ(base_name(process, modules[0]), "process_helper");
+  EXPECT_EQ(full_path(process, modules[0]), executable);
+  const bool has_libc = std::any_of(modules.begin(), modules.end(), [&](HMODULE module) {
+    return base_name(process, module).starts_with("libc.so");
+  });
+  EXPECT_TRUE(has_libc);
+  // A module of the test program that the helper does not load is no module of the helper.
+  char name[64];
+  EXPECT_EQ(K32GetModuleBaseNameA(process, modules_of(GetCurrentProcess())[0], name, sizeof name),
+            0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+
+  char image[4096];
+  ASSERT_EQ(K32GetProcessImageFileNameA(process, image, sizeof image), executable.size());
+  EXPECT_EQ(image, executable);
+  EXPECT_TRUE(CloseHandle(process));
+}
+
+TEST(ProcessModules, NamesAreTruncatedButTheImageNameIsNot) {
+  const std::string executable = own_executable();
+  char buffer[8];
+  std::fill(std::begin(buffer), std::end(buffer), 'x');
+  ASSERT_EQ(K32GetModuleBaseNameA(GetCurrentProcess(), nullptr, buffer, 5), 4u);
+  EXPECT_STREQ(buffer, "vtut");
+  ASSERT_EQ(K32GetModuleFileNameExA(GetCurrentProcess(), nullptr, buffer, sizeof buffer), 7u);
+  EXPECT_EQ(std::string(buffer), executable.substr(0, 7));
+  EXPECT_EQ(K32GetModuleBaseNameA(GetCurrentProcess(), nullptr, buffer, 0), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+
+  std::vector<char> image(executable.size() + 1);
+  EXPECT_EQ(K32GetProcessImageFileNameA(GetCurrentProcess(), image.data(),
+                                        static_cast<DWORD>(image.size() - 1)),
+            0u);
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(K32GetProcessImageFileNameA(GetCurrentProcess(), image.data(),
+                                        static_cast<DWORD>(image.size())),
+            executable.size());
+  EXPECT_EQ(image.data(), executable);
+}
+
+TEST(ProcessModules, DeletedExecutableKeepsItsPath) {
+  vtutils::testing::TempDir folder;
+  const std::string copy = folder.file("deleted helper");
+  std::filesystem::copy_file(VTUTILS_PROCESS_HELPER, copy);
+  SleepingHelper helper(copy);
+  std::filesystem::remove(copy);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
+  ASSERT_NE(process, nullptr);
+  EXPECT_EQ(full_path(process, nullptr), copy);
+  EXPECT_EQ(base_name(process, modules_of(process).at(0)), "deleted helper");
+  char image[4096];
+  EXPECT_EQ(K32GetProcessImageFileNameA(process, image, sizeof image), copy.size());
+  EXPECT_TRUE(CloseHandle(process));
+}
+
+TEST(ProcessModules, RefusesHandlesWithoutTheRights) {
+  SleepingHelper helper;
+  HANDLE limited = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, helper.id());
+  ASSERT_NE(limited, nullptr);
+  DWORD needed = 0;
+  char name[256];
+  EXPECT_FALSE(K32EnumProcessModules(limited, nullptr, 0, &needed));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(K32GetModuleBaseNameA(limited, nullptr, name, sizeof name), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(K32GetModuleFileNameExA(limited, nullptr, name, sizeof name), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  // The image name is a query, which the limited right allows.
+  EXPECT_GT(K32GetProcessImageFileNameA(limited, name, sizeof name), 0u);
+  EXPECT_TRUE(CloseHandle(limited));
+
+  HANDLE read_only = OpenProcess(PROCESS_VM_READ, FALSE, helper.id());
+  ASSERT_NE(read_only, nullptr);
+  EXPECT_FALSE(K32EnumProcessModules(read_only, nullptr, 0, &needed));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(K32GetProcessImageFileNameA(read_only, name, sizeof name), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(CloseHandle(read_only));
+
+  HANDLE closed = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
+  ASSERT_TRUE(CloseHandle(closed));
+  for (HANDLE invalid : {HANDLE{nullptr}, closed}) {
+    EXPECT_FALSE(K32EnumProcessModules(invalid, nullptr, 0, &needed));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(K32GetProcessImageFileNameA(invalid, name, sizeof name), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  }
+}
+
+TEST(ProcessModules, ReapedProcessIsGone) {
+  SleepingHelper helper;
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
+  ASSERT_NE(process, nullptr);
+  helper.end();
+  DWORD needed = 0;
+  char name[256];
+  EXPECT_FALSE(K32EnumProcessModules(process, nullptr, 0, &needed));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(K32GetProcessImageFileNameA(process, name, sizeof name), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_TRUE(CloseHandle(process));
+}
+
+}  // namespace
