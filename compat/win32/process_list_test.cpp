@@ -21,81 +21,17 @@
 #include <thread>
 #include <vector>
 
+#include "testing/helper_process.h"
 #include "testing/temp_dir.h"
 #include "testing/unprivileged.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/handle.h"
 #include "vtplatform/win32/process.h"
 
-extern char** environ;
-
 namespace {
 
 using namespace std::chrono_literals;
-
-// One started helper program with its standard output on a pipe. Ends it, and the chain below it,
-// when it goes.
-class Helper {
- public:
-  explicit Helper(const std::vector<std::string>& args,
-                  const std::string& program = VTUTILS_PROCESS_HELPER) {
-    int pipe_fds[2];
-    if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-      pid_ = -1;
-    }
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::close(pipe_fds[1]);
-    output_ = ::fdopen(pipe_fds[0], "r");
-  }
-  Helper(const Helper&) = delete;
-  Helper& operator=(const Helper&) = delete;
-  ~Helper() {
-    if (!printed_.empty() && printed_.back() != pid_) {
-      // Each level of a chain reaps the one below it and then exits, so ending the deepest
-      // ends them all without leaving a zombie behind.
-      ::kill(printed_.back(), SIGKILL);
-      reap();
-    }
-    end();
-    if (output_) std::fclose(output_);
-  }
-
-  DWORD id() const { return static_cast<DWORD>(pid_); }
-
-  // The next process id that the helper prints; 0 at the end of its output.
-  DWORD read_pid() {
-    int value = 0;
-    if (!output_ || std::fscanf(output_, "%d", &value) != 1) return 0;
-    printed_.push_back(value);
-    return static_cast<DWORD>(value);
-  }
-
-  // Kills the helper if it still runs and reaps it.
-  void end() {
-    if (pid_ <= 0 || reaped_) return;
-    ::kill(pid_, SIGKILL);
-    reap();
-  }
-
-  void reap() {
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    reaped_ = true;
-  }
-
- private:
-  pid_t pid_ = -1;
-  FILE* output_ = nullptr;
-  std::vector<pid_t> printed_;
-  bool reaped_ = false;
-};
+using vtutils::testing::HelperProcess;
 
 std::vector<DWORD> process_list() {
   std::vector<DWORD> ids(4096);
@@ -148,7 +84,7 @@ std::size_t open_descriptors() {
 }
 
 TEST(ProcessList, StartsWithIdleThenHoldsLiveProcesses) {
-  Helper chain({"chain", "1"});
+  HelperProcess chain({"chain", "1"});
   const DWORD child = chain.read_pid();
   const DWORD grandchild = chain.read_pid();
   ASSERT_EQ(child, chain.id());
@@ -176,7 +112,7 @@ TEST(ProcessList, FillsNoMoreThanTheBufferHolds) {
 }
 
 TEST(ProcessList, ZombiesAndReapedProcessesAreGone) {
-  Helper ended({"exit"});
+  HelperProcess ended({"exit"});
   siginfo_t info{};  // waits until it is a zombie, without reaping it
   ASSERT_EQ(::waitid(P_PID, ended.id(), &info, WEXITED | WNOWAIT), 0);
   EXPECT_FALSE(listed(ended.id()));
@@ -190,7 +126,7 @@ TEST(ProcessList, ZombiesAndReapedProcessesAreGone) {
 }
 
 TEST(ProcessList, ProcessWhoseMainThreadExitedIsAlive) {
-  Helper helper({"main-thread-exit"});
+  HelperProcess helper({"main-thread-exit"});
   ASSERT_EQ(helper.read_pid(), helper.id());  // printed once the main thread is a zombie
 
   EXPECT_TRUE(listed(helper.id()));
@@ -206,9 +142,9 @@ TEST(ProcessSnapshot, GivesParentThreadsAndFullExecutableName) {
   for (const std::string name : {"name with (parens) x", "a) (b) c"}) {
     vtutils::testing::TempDir folder;
     const std::string copy = folder.file(name);
-    std::filesystem::copy_file(VTUTILS_PROCESS_HELPER, copy);
+    std::filesystem::copy_file(vtutils::testing::kProcessHelper, copy);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
-    Helper parent({"chain", "1"}, copy);
+    HelperProcess parent({"chain", "1"}, copy);
     ASSERT_EQ(parent.read_pid(), parent.id());
     const DWORD child = parent.read_pid();
     ASSERT_NE(child, 0u);
@@ -227,12 +163,12 @@ TEST(ProcessSnapshot, GivesParentThreadsAndFullExecutableName) {
 }
 
 TEST(ProcessSnapshot, IsFrozenWhenTaken) {
-  auto early = std::make_unique<Helper>(std::vector<std::string>{"sleep", "60000"});
+  auto early = std::make_unique<HelperProcess>(std::vector<std::string>{"sleep", "60000"});
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
   const DWORD early_id = early->id();
   early.reset();  // killed and reaped
-  Helper late({"sleep", "60000"});
+  HelperProcess late({"sleep", "60000"});
 
   bool saw_early = false, saw_late = false;
   PROCESSENTRY32 entry{};
@@ -254,9 +190,9 @@ TEST(ProcessSnapshot, IsFrozenWhenTaken) {
 }
 
 TEST(ProcessTimes, CreationOrderFollowsStartWithinOneSecond) {
-  Helper first({"sleep", "60000"});
+  HelperProcess first({"sleep", "60000"});
   std::this_thread::sleep_for(30ms);  // a few clock ticks, well within one second
-  Helper second({"sleep", "60000"});
+  HelperProcess second({"sleep", "60000"});
   const FILETIME a = creation_time(first.id());
   const FILETIME b = creation_time(second.id());
   EXPECT_EQ(CompareFileTime(&a, &b), -1);
@@ -273,7 +209,7 @@ TEST(ProcessTimes, NeedQueryAccessAndTheSameProcess) {
   FILETIME creation{}, exit{}, kernel{}, user{};
   EXPECT_TRUE(GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user));
 
-  Helper helper({"sleep", "60000"});
+  HelperProcess helper({"sleep", "60000"});
   HANDLE terminate_only = OpenProcess(PROCESS_TERMINATE, FALSE, helper.id());
   ASSERT_NE(terminate_only, nullptr);
   EXPECT_FALSE(GetProcessTimes(terminate_only, &creation, &exit, &kernel, &user));
@@ -296,7 +232,7 @@ TEST(ProcessOpen, RefusesIdleAndMissingProcesses) {
   EXPECT_EQ(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 0xFFFFFFFF), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
-  Helper gone({"exit"});
+  HelperProcess gone({"exit"});
   gone.reap();
   EXPECT_EQ(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, gone.id()), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
@@ -327,7 +263,7 @@ TEST(ProcessOpen, AnotherUsersProcessCanBeQueriedButNotTerminatedOrRead) {
 }
 
 TEST(ProcessOpen, LeaksNoDescriptors) {
-  Helper helper({"sleep", "60000"});
+  HelperProcess helper({"sleep", "60000"});
   const std::size_t before = open_descriptors();
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, helper.id());
   ASSERT_NE(process, nullptr);

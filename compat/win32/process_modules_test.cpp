@@ -1,10 +1,6 @@
 // Tests of the module list and the module and image names of a process, against the test program
 // itself and started copies of the helper program.
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,51 +11,24 @@
 #include <string>
 #include <vector>
 
+#include "testing/helper_process.h"
 #include "testing/temp_dir.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/handle.h"
 #include "vtplatform/win32/process.h"
 
-extern char** environ;
-
 namespace {
 
-// A started helper that waits until it is killed; known to have loaded its libraries once it has
-// printed its id. Killed and reaped when it goes.
-class SleepingHelper {
+using vtutils::testing::HelperProcess;
+using vtutils::testing::kProcessHelper;
+
+// A copy of the helper that runs with its libraries loaded: it prints its id once it does.
+class RunningHelper : public HelperProcess {
  public:
-  explicit SleepingHelper(const std::string& program = VTUTILS_PROCESS_HELPER) {
-    int pipe_fds[2];
-    if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
-    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("chain"),
-                    const_cast<char*>("0"), nullptr};
-    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::close(pipe_fds[1]);
-    if (FILE* output = ::fdopen(pipe_fds[0], "r")) {
-      int printed = 0;
-      if (std::fscanf(output, "%d", &printed) != 1) ADD_FAILURE() << "the helper did not start";
-      std::fclose(output);
-    }
+  explicit RunningHelper(const std::string& program = kProcessHelper)
+      : HelperProcess({"chain", "0"}, program) {
+    if (read_pid() == 0) ADD_FAILURE() << "the helper did not start";
   }
-  SleepingHelper(const SleepingHelper&) = delete;
-  SleepingHelper& operator=(const SleepingHelper&) = delete;
-  ~SleepingHelper() { end(); }
-
-  DWORD id() const { return static_cast<DWORD>(pid_); }
-
-  void end() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
 };
 
 std::vector<HMODULE> modules_of(HANDLE process) {
@@ -126,12 +95,12 @@ TEST(ProcessModules, ShortListKeepsTheFullSizeNeeded) {
 }
 
 TEST(ProcessModules, HelperListsItsExecutableAndLibc) {
-  SleepingHelper helper;
+  RunningHelper helper;
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
   ASSERT_NE(process, nullptr);
   const auto modules = modules_of(process);
   ASSERT_FALSE(modules.empty());
-  const std::string executable = std::filesystem::canonical(VTUTILS_PROCESS_HELPER).string();
+  const std::string executable = std::filesystem::canonical(kProcessHelper).string();
   EXPECT_EQ(base_name(process, modules[0]), "process_helper");
   EXPECT_EQ(full_path(process, modules[0]), executable);
   const bool has_libc = std::any_of(modules.begin(), modules.end(), [&](HMODULE module) {
@@ -175,8 +144,8 @@ TEST(ProcessModules, NamesAreTruncatedButTheImageNameIsNot) {
 TEST(ProcessModules, DeletedExecutableKeepsItsPath) {
   vtutils::testing::TempDir folder;
   const std::string copy = folder.file("deleted helper");
-  std::filesystem::copy_file(VTUTILS_PROCESS_HELPER, copy);
-  SleepingHelper helper(copy);
+  std::filesystem::copy_file(kProcessHelper, copy);
+  RunningHelper helper(copy);
   std::filesystem::remove(copy);
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
   ASSERT_NE(process, nullptr);
@@ -188,7 +157,7 @@ TEST(ProcessModules, DeletedExecutableKeepsItsPath) {
 }
 
 TEST(ProcessModules, RefusesHandlesWithoutTheRights) {
-  SleepingHelper helper;
+  RunningHelper helper;
   HANDLE limited = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, helper.id());
   ASSERT_NE(limited, nullptr);
   DWORD needed = 0;
@@ -222,7 +191,7 @@ TEST(ProcessModules, RefusesHandlesWithoutTheRights) {
 }
 
 TEST(ProcessModules, ReapedProcessIsGone) {
-  SleepingHelper helper;
+  RunningHelper helper;
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
   ASSERT_NE(process, nullptr);
   helper.end();
