@@ -1,9 +1,5 @@
 // Tests of the process list, process handles, creation times and the process snapshot, against
 // real processes of the helper program.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
