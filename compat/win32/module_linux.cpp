@@ -5,6 +5,7 @@
 #include <sys/auxv.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/module.h"
+#include "vtplatform/win32/native.h"
 #include "win32/file_name.h"
 
 namespace {
@@ -45,6 +47,13 @@ int find_named_module(dl_phdr_info* info, size_t, void* data) {
     }
   }
   return 0;
+}
+
+// Whether `name` is the system module of the native services, which this layer provides.
+bool names_native_module(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return folded == "ntdll" || folded == "ntdll.dll";
 }
 
 HMODULE program_module() {
@@ -95,6 +104,8 @@ HMODULE GetModuleHandleA(LPCSTR module_name) {
   HMODULE module = nullptr;
   if (module_name == nullptr) {
     module = program_module();
+  } else if (names_native_module(module_name)) {
+    module = module_containing(reinterpret_cast<const void*>(&NtSuspendProcess));
   } else if (*module_name != '\0') {
     ModuleSearch search{module_name};
     dl_iterate_phdr(find_named_module, &search);
@@ -115,6 +126,29 @@ BOOL GetModuleHandleExA(DWORD flags, LPCSTR module_name, HMODULE* module) {
     return FALSE;
   }
   return TRUE;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR proc_name) {
+  Dl_info info{};
+  if (module == nullptr || dladdr(module, &info) == 0 || info.dli_fbase != module) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  // The loader's handle of a module that is already loaded; the program's own is the null name.
+  const bool is_program = module == program_module();
+  void* loaded = dlopen(is_program ? nullptr : info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+  if (loaded == nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  void* symbol = proc_name == nullptr ? nullptr : dlsym(loaded, proc_name);
+  dlclose(loaded);
+  // dlsym also searches the module's dependencies; only the module's own definitions count.
+  if (symbol == nullptr || module_containing(symbol) != module) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return reinterpret_cast<FARPROC>(symbol);
 }
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size) {

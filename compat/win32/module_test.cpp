@@ -3,6 +3,7 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/module.h"
+#include "vtplatform/win32/native.h"
 
 namespace {
 
@@ -34,6 +35,26 @@ TEST(ModuleHandle, RefusesWhatIsNoModule) {
   EXPECT_FALSE(GetModuleHandleExA(0, "libc.so.6", &module));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(GetModuleHandleA("libvtplat"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+}
+
+TEST(ModuleHandle, FindsExportsByName) {
+  // The native services live in this layer, under the system module's name.
+  const HMODULE ntdll = GetModuleHandleA("NTDLL.dll");
+  ASSERT_NE(ntdll, nullptr);
+  EXPECT_EQ(GetModuleHandleA("ntdll"), ntdll);
+  EXPECT_EQ(GetModuleHandleA("libvtplatform"), ntdll);
+  EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSuspendProcess")),
+            reinterpret_cast<void*>(&NtSuspendProcess));
+  EXPECT_NE(GetProcAddress(GetModuleHandleA("libc"), "getpid"), nullptr);
+
+  EXPECT_EQ(GetProcAddress(ntdll, "NtNoSuchService"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+  // A function that the module only calls is another module's export.
+  EXPECT_EQ(GetProcAddress(ntdll, "getpid"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+  int on_the_stack = 0;
+  EXPECT_EQ(GetProcAddress(reinterpret_cast<HMODULE>(&on_the_stack), "getpid"), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
 }
 

@@ -129,4 +129,21 @@ std::vector<ProcessStat> live_processes() {
   return processes;
 }
 
+std::optional<std::vector<ProcessStat>> read_thread_stats(pid_t pid) {
+  const std::string folder = "/proc/" + std::to_string(pid) + "/task";
+  std::unique_ptr<DIR, DirCloser> tasks(::opendir(folder.c_str()));
+  if (!tasks) return std::nullopt;
+  std::vector<ProcessStat> threads;
+  while (const dirent* entry = ::readdir(tasks.get())) {
+    pid_t tid = 0;
+    if (!parse_number(std::string_view(entry->d_name), tid) || tid <= 0) continue;
+    // A thread that ended since the folder was read is left out.
+    const std::string path = folder + "/" + entry->d_name + "/stat";
+    if (auto stat = parse_process_stat(read_small_file(path.c_str()))) {
+      threads.push_back(std::move(*stat));
+    }
+  }
+  return threads;
+}
+
 }  // namespace vtplatform

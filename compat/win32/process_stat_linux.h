@@ -1,4 +1,5 @@
-// The fields of /proc/PID/stat that the process functions use, and the list of live processes.
+// The fields of /proc/PID/stat that the process functions use, the list of live processes and the
+// threads of one process.
 #pragma once
 
 #include <sys/types.h>
@@ -40,5 +41,9 @@ std::optional<std::uint64_t> boot_time();
 
 // Every live process under /proc, in ascending id order; kernel threads included.
 std::vector<ProcessStat> live_processes();
+
+// The stat of every thread of the process, from /proc/PID/task (the pid field is the thread's
+// id); nothing when the process is gone.
+std::optional<std::vector<ProcessStat>> read_thread_stats(pid_t pid);
 
 }  // namespace vtplatform

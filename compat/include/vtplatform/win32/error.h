@@ -26,6 +26,7 @@ inline constexpr DWORD ERROR_DISK_FULL = 112;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_INVALID_NAME = 123;
 inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 inline constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 inline constexpr DWORD ERROR_BUSY = 170;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
@@ -34,6 +35,7 @@ inline constexpr DWORD ERROR_DIRECTORY = 267;
 inline constexpr DWORD ERROR_PARTIAL_COPY = 299;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+inline constexpr DWORD ERROR_OLD_WIN_VERSION = 1150;
 inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 inline constexpr HRESULT S_OK = 0;
