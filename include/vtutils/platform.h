@@ -6,6 +6,10 @@
 
 #if defined(_WIN32)
 #include <afxwin.h>
+namespace vtplatform {
+// The suffix of executable file names.
+inline constexpr const char* kExecutableSuffix = ".exe";
+}  // namespace vtplatform
 #else
 #include "vtplatform/apstring/ap_path_name.h"
 #include "vtplatform/apstring/ap_string.h"
@@ -20,10 +24,12 @@
 #include "vtplatform/win32/access_rights.h"
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/com.h"
+#include "vtplatform/win32/crt_time.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
 #include "vtplatform/win32/handle.h"
 #include "vtplatform/win32/module.h"
+#include "vtplatform/win32/native.h"
 #include "vtplatform/win32/process.h"
 #include "vtplatform/win32/security.h"
 #include "vtplatform/win32/shell_folder.h"

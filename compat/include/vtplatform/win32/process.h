@@ -24,6 +24,11 @@ inline constexpr ACCESS_MASK PROCESS_SUSPEND_RESUME = 0x0800;
 inline constexpr ACCESS_MASK PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
 inline constexpr ACCESS_MASK PROCESS_ALL_ACCESS = STANDARD_RIGHTS_REQUIRED | SYNCHRONIZE | 0xFFFF;
 
+namespace vtplatform {
+// The suffix of executable file names: none on Linux, where Windows has ".exe".
+inline constexpr const char* kExecutableSuffix = "";
+}  // namespace vtplatform
+
 // The pseudo handle that stands for the calling process, (HANDLE)-1 as on Windows. It needs no
 // closing and is accepted wherever a process handle is (OpenProcessToken).
 VTPLATFORM_API HANDLE GetCurrentProcess();

@@ -1,0 +1,68 @@
+// vtuProcess: one process of the machine, named by its id. The object holds nothing but the id;
+// every query asks the system anew, so an object may outlive its process and then answers that
+// it is gone. No query reports an error: each gives its empty answer instead (false, 0, "", the
+// invalid process).
+#pragma once
+
+#include "vtutils/export.h"
+#include "vtutils/filler.h"
+#include "vtutils/platform.h"
+
+class VTUTILS_API vtuProcess {
+ public:
+  // The id of no process: all bits set.
+  static constexpr DWORD kInvalidId = 0xFFFFFFFF;
+
+  // Names the process `id`, unchecked.
+  explicit vtuProcess(DWORD id);
+  vtuProcess(const vtuProcess&) = default;
+  vtuProcess& operator=(const vtuProcess&) = default;
+  ~vtuProcess() = default;
+
+  DWORD process_id() const;
+  // Whether the id is not the invalid one. Id 0 is valid but never exists.
+  bool valid() const;
+  // Whether the id is in a fresh process list.
+  bool exists() const;
+  // The id of the process that started this one, from a system snapshot; 0 when unknown.
+  DWORD parent_id() const;
+  // True when the parent is no longer listed (a process without a known parent included), or is
+  // listed but neither its creation time nor this process's can be read.
+  bool orphaned() const;
+  // The file name of the main executable without its folder; "" when it cannot be read.
+  CString main_module_base_name() const;
+  // The full path of the main executable, or else the process's image file name; "" when neither
+  // can be read.
+  CString main_module_file_name() const;
+  // Stops every thread of the process. Nothing happens when it cannot be opened; nothing resumes
+  // it here.
+  void suspend() const;
+
+  // The first process, in process-list order, whose executable file name is `name` followed by
+  // at most two more characters and the platform's executable suffix, ignoring case ("tool"
+  // finds tool, Tool64 and tool_d, not toolbox; on Windows tool.exe, Tool64.exe and tool_d.exe).
+  // The invalid process when none matches.
+  static vtuProcess find_process(const char* name);
+  // Calls `filler` with each process that matches `name` as find_process does, in process-list
+  // order, or with the first one only when `all` is false. The calling process is not left out.
+  static void find_processes(const char* name, bool all, coiFiller<vtuProcess> filler);
+  // Appends the current local time with milliseconds, "2031.05.07 09-15-02.042". Throws the
+  // framework's COleException with E_INVALIDARG when the clock cannot be read as local time.
+  static void append_time_string(CString& s);
+
+ private:
+  friend class vtuProcessPeer;  // the tests' access to compare_process_time
+
+  // The invalid process.
+  vtuProcess();
+
+  // The order of the two processes' creation: negative when `a` started first, 0 when at the same
+  // time, positive when later. A process that cannot be opened counts as created at time 0.
+  static long compare_process_time(DWORD a, DWORD b);
+
+  DWORD id_;
+};
+
+extern template class VTUTILS_API coiAbsFiller<vtuProcess>;
+extern template class VTUTILS_API coiFillerImpl<vtuProcess>;
+extern template class VTUTILS_API coiFiller<vtuProcess>;
