@@ -294,7 +294,7 @@ TEST(Process, AnotherUsersProcess) {
     return process.exists() && process.parent_id() != 0 && !process.orphaned() &&
            process.main_module_base_name().IsEmpty() && process.main_module_file_name().IsEmpty() &&
            find_all("process_helper", true).empty() &&
-           vtuProcessPeer::compare_process_time(id, static_cast<DWORD>(::getpid())) < 0;
+           vtuProcessPeer::compare_process_time(id, 1) > 0;  // its creation time is readable
   });
   EXPECT_EQ(answers, true);
   EXPECT_EQ(thread_states(id), "S") << "still running";
