@@ -25,6 +25,7 @@ inline constexpr const char* kExecutableSuffix = ".exe";
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/com.h"
 #include "vtplatform/win32/crt_time.h"
+#include "vtplatform/win32/desktop.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
 #include "vtplatform/win32/handle.h"
@@ -38,4 +39,5 @@ inline constexpr const char* kExecutableSuffix = ".exe";
 #include "vtplatform/win32/string_compare.h"
 #include "vtplatform/win32/temp_file.h"
 #include "vtplatform/win32/types.h"
+#include "vtplatform/win32/version.h"
 #endif

@@ -36,6 +36,7 @@ inline constexpr DWORD ERROR_PARTIAL_COPY = 299;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_OLD_WIN_VERSION = 1150;
+inline constexpr DWORD ERROR_NO_SUCH_LOGON_SESSION = 1312;
 inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 inline constexpr HRESULT S_OK = 0;
