@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs the benchmarks of the bench preset and prints the ratios that have targets:
 the FNV hashes against the reference loop, vtuLogicalStringLess against ICU called directly,
-and `vtutil sort` against `sort -V` on one million generated names.
+`vtutil sort` against `sort -V` on one million generated names, and the cost per process of
+listing the machine's processes against `pgrep`.
 
 Usage: python3 bench/ratios.py [BUILD_DIR]   (default: build/bench; build it with
        cmake --preset bench && cmake --build --preset bench)
@@ -51,6 +52,17 @@ def best_time(command, path, runs=3):
     return best
 
 
+def mean_run_time(command, runs=20):
+    start = time.perf_counter()
+    for _ in range(runs):
+        subprocess.run(command, stdout=subprocess.DEVNULL, env=env, check=False)
+    return (time.perf_counter() - start) / runs
+
+
+def proc_entries():
+    return sum(1 for name in os.listdir("/proc") if name.isdigit())
+
+
 hashes = run_benchmark("hash_bench")
 for order in ("fnv1", "fnv1a"):
     library = hashes[f"{order}/library"]["bytes_per_second"]
@@ -94,3 +106,19 @@ for name, part in (("BM_ReaderPart", "reader"), ("BM_ConversionPart", "conversio
                    ("BM_StoragePart", "storage")):
     print(f"  {part:10} {deps[name]['real_time']:7.1f} ms, "
           f"{100 * deps[name]['real_time'] / cycle:4.1f} % of a save plus a load")
+
+# pgrep runs as a new process each time, so its figure includes its own start; starting
+# /bin/true shows about how much of it that is.
+listing = run_benchmark("process_bench")
+find = listing["BM_FindProcessesNoMatch/real_time"]
+walk = listing["BM_ProcessIteratorWalk/real_time"]
+pgrep = mean_run_time(["pgrep", "-x", "nosuchname"])
+process_start = mean_run_time(["true"])
+entries = proc_entries()
+print(f"process listing over {find['processes']:.0f} processes: "
+      f"find_processes {find['per_process'] * 1e6:.2f} us per process "
+      f"({find['real_time']:.2f} ms a call), vtuProcessIterator walk "
+      f"{walk['per_process'] * 1e6:.3f} us per process ({walk['real_time']:.0f} us a walk)")
+print(f"  pgrep -x over {entries} /proc entries: {pgrep * 1e6 / entries:.2f} us per process "
+      f"({pgrep * 1e3:.2f} ms a run, its own process start included; starting true takes "
+      f"{process_start * 1e3:.2f} ms)")

@@ -11,6 +11,7 @@ void add_deps_command(CLI::App& app);
 void add_hash_command(CLI::App& app);
 void add_layout_command(CLI::App& app);
 void add_path_command(CLI::App& app);
+void add_ps_command(CLI::App& app);
 void add_round_command(CLI::App& app);
 void add_share_command(CLI::App& app);
 void add_sort_command(CLI::App& app);

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   add_hash_command(app);
   add_layout_command(app);
   add_path_command(app);
+  add_ps_command(app);
   add_round_command(app);
   add_share_command(app);
   add_sort_command(app);
