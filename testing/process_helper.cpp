@@ -5,7 +5,16 @@
 //   exit              exits with 0 at once
 //   main-thread-exit  ends its main thread while another thread runs on; that thread prints the
 //                     pid on a line once the main thread is gone, then waits
+//   stdio [ARG...]    describes how it was started, then exits with 0: one line of fields
+//                     "0=KIND 1=KIND 2=KIND pid=P sid=S tty=none|yes sigpipe=ignored|default
+//                     blocked=none|some fds=0,1,2" (KIND: pipe, tty, null, file, closed, other;
+//                     tty: whether it has a controlling terminal; fds: its open descriptors),
+//                     then its working folder on a line, then each ARG on a line
+#include <dirent.h>
+#include <fcntl.h>
 #include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,8 +65,58 @@ void* outlive_main_thread(void*) {
   wait_forever();
 }
 
+const char* descriptor_kind(int fd) {
+  struct stat status {}, null_status {};
+  if (::fstat(fd, &status) != 0) return "closed";
+  if (S_ISFIFO(status.st_mode)) return "pipe";
+  if (::isatty(fd)) return "tty";
+  if (S_ISCHR(status.st_mode) && ::stat("/dev/null", &null_status) == 0 &&
+      status.st_rdev == null_status.st_rdev) {
+    return "null";
+  }
+  return S_ISREG(status.st_mode) ? "file" : "other";
+}
+
+// The open descriptors, in the order /proc lists them, without the one that lists them.
+std::string open_descriptors() {
+  std::string list;
+  DIR* folder = ::opendir("/proc/self/fd");
+  if (folder == nullptr) return "?";
+  while (const dirent* entry = ::readdir(folder)) {
+    if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == ::dirfd(folder)) continue;
+    list += (list.empty() ? "" : ",") + std::string(entry->d_name);
+  }
+  ::closedir(folder);
+  return list;
+}
+
+int describe_stdio(int argc, char** argv) {
+  const int terminal = ::open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (terminal >= 0) ::close(terminal);
+  struct sigaction pipe_action {};
+  ::sigaction(SIGPIPE, nullptr, &pipe_action);
+  sigset_t blocked;
+  ::sigemptyset(&blocked);
+  ::sigprocmask(SIG_SETMASK, nullptr, &blocked);
+  bool any_blocked = false;
+  for (int signal = 1; signal < NSIG; ++signal) any_blocked |= ::sigismember(&blocked, signal) == 1;
+  const std::string fds = open_descriptors();
+  std::printf("0=%s 1=%s 2=%s pid=%d sid=%d tty=%s sigpipe=%s blocked=%s fds=%s\n",
+              descriptor_kind(0), descriptor_kind(1), descriptor_kind(2),
+              static_cast<int>(::getpid()), static_cast<int>(::getsid(0)),
+              terminal >= 0 ? "yes" : "none",
+              pipe_action.sa_handler == SIG_IGN ? "ignored" : "default",
+              any_blocked ? "some" : "none", fds.c_str());
+  char folder[4096];
+  std::printf("%s\n", ::getcwd(folder, sizeof folder) != nullptr ? folder : "?");
+  for (int i = 2; i < argc; ++i) std::printf("%s\n", argv[i]);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 int usage() {
-  std::fputs("usage: process_helper sleep MS | chain DEPTH | exit | main-thread-exit\n", stderr);
+  std::fputs("usage: process_helper sleep MS | chain DEPTH | exit | main-thread-exit | "
+             "stdio [ARG...]\n",
+             stderr);
   return 2;
 }
 
@@ -72,6 +131,7 @@ int main(int argc, char** argv) {
   }
   if (mode == "chain" && argc == 3) return chain(std::atoi(argv[2]));
   if (mode == "exit") return 0;
+  if (mode == "stdio") return describe_stdio(argc, argv);
   if (mode == "main-thread-exit") {
     pthread_t thread;
     if (::pthread_create(&thread, nullptr, outlive_main_thread, nullptr) != 0) return 1;

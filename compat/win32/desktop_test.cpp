@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "testing/descriptors.h"
 #include "testing/mock_logind.h"
 #include "testing/temp_dir.h"
 #include "vtplatform/win32/desktop.h"
@@ -20,6 +21,8 @@
 #include "win32/unique_fd.h"
 
 namespace {
+
+using vtutils::testing::open_descriptors;
 
 using vtutils::testing::MockLogind;
 using vtutils::testing::NoSystemBus;
@@ -49,11 +52,6 @@ BOOL verify(Version wanted, DWORD type_mask, BYTE condition) {
 BOOL at_least_6_2() {
   return verify({6, 2, 0}, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR,
                 VER_GREATER_EQUAL);
-}
-
-std::ptrdiff_t open_fds() {
-  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                       std::filesystem::directory_iterator());
 }
 
 // Opens the input desktop expecting it refused with `error`.
@@ -147,7 +145,7 @@ TEST(VerifyVersionInfoW, RefusesMalformedRequests) {
 TEST(InputDesktop, FollowsTheLockStateOfTheProcessSession) {
   MockLogind logind;
   logind.add_session("process1");
-  const auto fds = open_fds();
+  const auto fds = open_descriptors();
   EXPECT_TRUE(at_least_6_2());
   const HDESK desktop = OpenInputDesktop(0, FALSE, 0);
   ASSERT_NE(desktop, nullptr);
@@ -160,7 +158,7 @@ TEST(InputDesktop, FollowsTheLockStateOfTheProcessSession) {
   expect_refused(ERROR_ACCESS_DENIED);
   logind.set_locked(false);
   expect_opens();
-  EXPECT_EQ(open_fds(), fds);
+  EXPECT_EQ(open_descriptors(), fds);
 }
 
 TEST(InputDesktop, CloseDesktopLeavesOtherHandlesAlone) {
@@ -195,11 +193,11 @@ TEST(InputDesktop, FindsTheSessionThatTheEnvironmentNames) {
 
 TEST(InputDesktop, WithoutASystemBusTheStateIsUndetermined) {
   NoSystemBus no_bus;
-  const auto fds = open_fds();
+  const auto fds = open_descriptors();
   EXPECT_FALSE(at_least_6_2());
   EXPECT_EQ(GetLastError(), ERROR_OLD_WIN_VERSION);
   expect_refused(ERROR_NO_SUCH_LOGON_SESSION);
-  EXPECT_EQ(open_fds(), fds);
+  EXPECT_EQ(open_descriptors(), fds);
 }
 
 // A socket that takes connections into its backlog and never reads from them.
@@ -214,11 +212,11 @@ TEST(InputDesktop, GivesUpOnABusThatNeverAnswers) {
   ASSERT_EQ(::listen(silent.get(), 8), 0);
   ScopedEnv bus_address("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + path);
 
-  const auto fds = open_fds();
+  const auto fds = open_descriptors();
   const auto start = std::chrono::steady_clock::now();
   expect_refused(ERROR_NO_SUCH_LOGON_SESSION);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-  EXPECT_EQ(open_fds(), fds);
+  EXPECT_EQ(open_descriptors(), fds);
 }
 
 }  // namespace

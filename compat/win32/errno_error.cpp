@@ -34,6 +34,7 @@ DWORD win32_error_from_errno(int error) {
     case EBUSY: return ERROR_BUSY;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
+    case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
     default: return ERROR_GEN_FAILURE;
   }
 }

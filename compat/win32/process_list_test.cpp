@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "testing/descriptors.h"
 #include "testing/helper_process.h"
 #include "testing/temp_dir.h"
 #include "testing/unprivileged.h"
@@ -25,6 +26,8 @@
 #include "vtplatform/win32/process.h"
 
 namespace {
+
+using vtutils::testing::open_descriptors;
 
 using namespace std::chrono_literals;
 using vtutils::testing::HelperProcess;
@@ -69,14 +72,6 @@ const PROCESSENTRY32* find_entry(const std::vector<PROCESSENTRY32>& entries, DWO
   const auto is_id = [id](const PROCESSENTRY32& entry) { return entry.th32ProcessID == id; };
   const auto found = std::find_if(entries.begin(), entries.end(), is_id);
   return found == entries.end() ? nullptr : &*found;
-}
-
-std::size_t open_descriptors() {
-  std::size_t count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    ++count;
-  }
-  return count;
 }
 
 TEST(ProcessList, StartsWithIdleThenHoldsLiveProcesses) {

@@ -1,5 +1,5 @@
 // OpenProcess: a pidfd for the process, after the kernel has been asked whether the caller may do
-// what the requested rights allow.
+// what the requested rights allow; GetProcessId: the id behind a process handle.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/syscall.h>
@@ -75,4 +75,15 @@ HANDLE OpenProcess(DWORD desired_access, BOOL /*inherit_handle*/, DWORD process_
   if (has_exited(pidfd.get())) return fail(ERROR_INVALID_PARAMETER);
   return open_handle(
       std::make_shared<ProcessObject>(pid, std::move(pidfd), stat->start_ticks, desired_access));
+}
+
+DWORD GetProcessId(HANDLE process) {
+  using namespace vtplatform;
+  if (process == GetCurrentProcess()) return GetCurrentProcessId();
+  const auto object = find_handle_as<ProcessObject>(process);
+  if (!object) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  return static_cast<DWORD>(object->pid());
 }

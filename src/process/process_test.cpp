@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "testing/descriptors.h"
 #include "testing/helper_process.h"
 #include "testing/temp_dir.h"
 #include "testing/unprivileged.h"
@@ -31,6 +32,8 @@ class vtuProcessPeer {
 };
 
 namespace {
+
+using vtutils::testing::open_descriptors;
 
 using namespace std::chrono_literals;
 using ::testing::UnorderedElementsAre;
@@ -49,11 +52,6 @@ std::string str(const CString& text) { return static_cast<const char*>(text); }
 
 bool contains(const std::vector<DWORD>& ids, DWORD id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
-
-std::size_t open_descriptors() {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                                std::filesystem::directory_iterator()));
 }
 
 // The state letters of every thread of the process.

@@ -7,12 +7,14 @@
 void add_access_command(CLI::App& app);
 void add_convert_command(CLI::App& app);
 void add_demo_command(CLI::App& app);
+void add_desktop_command(CLI::App& app);
 void add_deps_command(CLI::App& app);
 void add_hash_command(CLI::App& app);
 void add_layout_command(CLI::App& app);
 void add_path_command(CLI::App& app);
 void add_ps_command(CLI::App& app);
 void add_round_command(CLI::App& app);
+void add_run_command(CLI::App& app);
 void add_share_command(CLI::App& app);
 void add_sort_command(CLI::App& app);
 void add_storage_command(CLI::App& app);

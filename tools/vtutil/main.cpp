@@ -10,12 +10,14 @@ int main(int argc, char** argv) {
   add_access_command(app);
   add_convert_command(app);
   add_demo_command(app);
+  add_desktop_command(app);
   add_deps_command(app);
   add_hash_command(app);
   add_layout_command(app);
   add_path_command(app);
   add_ps_command(app);
   add_round_command(app);
+  add_run_command(app);
   add_share_command(app);
   add_sort_command(app);
   add_storage_command(app);

@@ -1,9 +1,12 @@
 // The processes part of vtutil demo: the running program as vtuProcess sees it, found again by
-// its executable name, the process and module iterators, and the time stamp of file names.
+// its executable name, the process and module iterators, the time stamp of file names, a
+// detached child and the desktop's lock state.
 #include "processes_demo.h"
 
 #include <cstdio>
 
+#include "vtutils/create_process.h"
+#include "vtutils/desktop_state.h"
 #include "vtutils/process.h"
 #include "vtutils/process_iterator.h"
 
@@ -47,6 +50,30 @@ void show_time_string() {
   std::printf("  append_time_string to \"dump \" makes \"%s\"\n", stamp.GetString());
 }
 
+// Starts a short-lived child of this program and waits for it; it prints its version into pipes
+// that nobody reads, and its parent is not this process but the one that adopts it.
+void show_create_process(const vtuProcess& self) {
+  CString command_line = "'" + self.main_module_file_name() + "' --version";
+  CString folder;
+  HANDLE child = nullptr;
+  if (!vtuCreateProcess::create_process(command_line, folder, &child)) {
+    std::printf("  create_process(\"%s\") failed with error %u\n", command_line.GetString(),
+                GetLastError());
+    return;
+  }
+  const DWORD waited = WaitForSingleObject(child, 5000);
+  std::printf("  create_process(\"%s\") started process %u, which %s\n",
+              command_line.GetString(), GetProcessId(child),
+              waited == WAIT_OBJECT_0 ? "has ended" : "still runs");
+  CloseHandle(child);
+}
+
+void show_desktop_state() {
+  const char* names[] = {"vtuDesktopStateUndetermined (no login session to ask)",
+                         "vtuDesktopStateLocked", "vtuDesktopStateUnlocked"};
+  std::printf("  vtu_is_desktop_locked() = %s\n", names[vtu_is_desktop_locked()]);
+}
+
 }  // namespace
 
 void print_processes_demo() {
@@ -56,4 +83,6 @@ void print_processes_demo() {
   show_find_process(self);
   show_iterators(self);
   show_time_string();
+  show_create_process(self);
+  show_desktop_state();
 }

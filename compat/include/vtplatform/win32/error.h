@@ -30,6 +30,7 @@ inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 inline constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 inline constexpr DWORD ERROR_BUSY = 170;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
 inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_DIRECTORY = 267;
 inline constexpr DWORD ERROR_PARTIAL_COPY = 299;

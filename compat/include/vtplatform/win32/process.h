@@ -50,6 +50,10 @@ VTPLATFORM_API BOOL K32EnumProcesses(DWORD* process_ids, DWORD bytes, DWORD* byt
 // never inherited by child processes, whatever `inherit_handle` says.
 VTPLATFORM_API HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id);
 
+// The id of the process that `process` names; 0 with ERROR_INVALID_HANDLE for a handle that names
+// no process. The pseudo handle of GetCurrentProcess gives the caller's id.
+VTPLATFORM_API DWORD GetProcessId(HANDLE process);
+
 // The process's creation time (its start in clock ticks since boot, on the wall clock of boot
 // time, so that the order of creation times is the order of the starts), and the time it has
 // spent in kernel and user mode as durations. The exit time is left zero while the process is

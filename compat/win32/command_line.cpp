@@ -1,0 +1,62 @@
+// The command-line splitter: one pass over the text, building the current word.
+#include "win32/command_line.h"
+
+namespace vtplatform {
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// The characters that a backslash escapes inside double quotes.
+bool escapes_in_double_quotes(char c) {
+  return c == '$' || c == '`' || c == '"' || c == '\\' || c == '\n';
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> split_command_line(std::string_view command_line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool in_word = false;  // set by any character of a word, quotes included, so '' is a word
+  const std::size_t size = command_line.size();
+  for (std::size_t i = 0; i < size; ++i) {
+    const char c = command_line[i];
+    if (is_blank(c)) {
+      if (in_word) words.push_back(std::move(word));
+      word.clear();
+      in_word = false;
+      continue;
+    }
+    if (c == '\\' && i + 1 < size) {
+      ++i;
+      if (command_line[i] == '\n') continue;  // a line continuation joins the lines
+      word += command_line[i];
+      in_word = true;
+      continue;
+    }
+    in_word = true;
+    if (c == '\'') {
+      const std::size_t close = command_line.find('\'', i + 1);
+      if (close == std::string_view::npos) return std::nullopt;
+      word.append(command_line.substr(i + 1, close - i - 1));
+      i = close;
+    } else if (c == '"') {
+      for (++i;; ++i) {
+        if (i == size) return std::nullopt;
+        const char inner = command_line[i];
+        if (inner == '"') break;
+        if (inner == '\\' && i + 1 < size && escapes_in_double_quotes(command_line[i + 1])) {
+          ++i;
+          if (command_line[i] != '\n') word += command_line[i];
+        } else {
+          word += inner;
+        }
+      }
+    } else {
+      word += c;
+    }
+  }
+  if (in_word) words.push_back(std::move(word));
+  return words;
+}
+
+}  // namespace vtplatform

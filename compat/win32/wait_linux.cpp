@@ -1,0 +1,49 @@
+// WaitForSingleObject on a process handle: poll on its pidfd, which becomes readable when every
+// thread of the process has exited.
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+
+#include "vtplatform/win32/error.h"
+#include "vtplatform/win32/synch.h"
+#include "win32/errno_error.h"
+#include "win32/process_object.h"
+
+namespace vtplatform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+DWORD fail(DWORD error) {
+  SetLastError(error);
+  return WAIT_FAILED;
+}
+
+// The poll time-out for the time left until `deadline`, rounded up so that the wait never ends
+// before the deadline, and capped at what poll takes (the loop polls again when the cap ends).
+int poll_timeout(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  return static_cast<int>(std::clamp<Clock::rep>(left.count(), 0, INT_MAX));
+}
+
+}  // namespace
+}  // namespace vtplatform
+
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
+  using namespace vtplatform;
+  const auto process = find_handle_as<ProcessObject>(object);
+  if (!process) return fail(ERROR_INVALID_HANDLE);
+  if ((process->access() & SYNCHRONIZE) == 0) return fail(ERROR_ACCESS_DENIED);
+  const bool forever = milliseconds == INFINITE;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    pollfd entry{process->pidfd(), POLLIN, 0};
+    const int ready = ::poll(&entry, 1, forever ? -1 : poll_timeout(deadline));
+    if (ready > 0) return WAIT_OBJECT_0;
+    if (ready < 0 && errno != EINTR) return fail(win32_error_from_errno(errno));
+    if (ready == 0 && !forever && Clock::now() >= deadline) return WAIT_TIMEOUT;
+  }
+}
