@@ -49,7 +49,7 @@ class MockLogind {
  public:
   // How logind finds the new session for the test process.
   enum class Attach {
-    kProcess,  // Manager.GetSessionByPID answers it for the test process's id, and no other
+    kProcess,  // Manager.GetSessionByPID answers it for id 0, the asking process, and no other
     kDisplay,  // it is the display session (User.Display) of the test process's user
     kNone,     // only by its id, as through $XDG_SESSION_ID
   };

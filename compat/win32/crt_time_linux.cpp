@@ -27,14 +27,12 @@ errno_t _ftime64_s(__timeb64* result) {
   if (result == nullptr) return EINVAL;
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
+  ::tzset();  // sets ::timezone, the zone's standard offset west of UTC in seconds
   std::tm local{};
   ::localtime_r(&now.tv_sec, &local);
   result->time = now.tv_sec;
   result->millitm = static_cast<unsigned short>(now.tv_nsec / 1'000'000);
-  // tm_gmtoff is east of UTC and includes daylight saving time; the record wants minutes west
-  // without it.
-  const long dst_shift = local.tm_isdst > 0 ? 3600 : 0;
-  result->timezone = static_cast<short>(-(local.tm_gmtoff - dst_shift) / 60);
+  result->timezone = static_cast<short>(::timezone / 60);
   result->dstflag = static_cast<short>(local.tm_isdst > 0 ? 1 : 0);
   return 0;
 }

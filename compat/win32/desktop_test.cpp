@@ -99,29 +99,6 @@ TEST(VerifyVersionInfoW, ComparesMajorMinorAndServicePackAsOneVersion) {
   EXPECT_EQ(GetLastError(), ERROR_OLD_WIN_VERSION);
 }
 
-TEST(VerifyVersionInfoW, ComparesOtherFieldsOnTheirOwn) {
-  NoSystemBus no_bus;
-  OSVERSIONINFOEXW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  info.dwMajorVersion = 6;
-  info.dwBuildNumber = 7601;
-  info.dwPlatformId = VER_PLATFORM_WIN32_NT;
-  ULONGLONG conditions = VerSetConditionMask(0, VER_BUILDNUMBER, VER_EQUAL);
-  conditions = VerSetConditionMask(conditions, VER_PLATFORMID, VER_EQUAL);
-  EXPECT_TRUE(VerifyVersionInfoW(&info, VER_BUILDNUMBER | VER_PLATFORMID, conditions));
-  // Every field must hold, not just the version.
-  conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_EQUAL);
-  info.dwBuildNumber = 7600;
-  EXPECT_FALSE(VerifyVersionInfoW(&info, VER_MAJORVERSION | VER_BUILDNUMBER, conditions));
-  // The system has no suites: all of none is there, any of some is not.
-  info.wSuiteMask = 0;
-  EXPECT_TRUE(
-      VerifyVersionInfoW(&info, VER_SUITENAME, VerSetConditionMask(0, VER_SUITENAME, VER_AND)));
-  info.wSuiteMask = 0x0100;
-  EXPECT_FALSE(
-      VerifyVersionInfoW(&info, VER_SUITENAME, VerSetConditionMask(0, VER_SUITENAME, VER_OR)));
-}
-
 TEST(VerifyVersionInfoW, RefusesMalformedRequests) {
   OSVERSIONINFOEXW info{};
   info.dwOSVersionInfoSize = sizeof info;

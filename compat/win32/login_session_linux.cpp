@@ -106,10 +106,12 @@ std::optional<std::string> object_path_of(const Message& reply) {
   return path;
 }
 
-// The session logind files the calling process under (by its control group).
+// The session logind files the calling process under (by its control group). Id 0 asks for the
+// process at the other end of the connection, which logind knows from the socket's credentials;
+// our own id would name another process where we run in a pid namespace of our own.
 std::optional<std::string> session_of_process(Logind& logind) {
-  return object_path_of(logind.call(kManagerPath, kManager, "GetSessionByPID", "u",
-                                    static_cast<std::uint32_t>(::getpid())));
+  return object_path_of(
+      logind.call(kManagerPath, kManager, "GetSessionByPID", "u", std::uint32_t{0}));
 }
 
 // The session named by $XDG_SESSION_ID, which the login sets up for the processes it starts.

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <regex>
@@ -20,6 +19,7 @@
 
 #include "testing/descriptors.h"
 #include "testing/helper_process.h"
+#include "testing/proc_stat.h"
 #include "testing/temp_dir.h"
 #include "testing/unprivileged.h"
 #include "vtutils/process.h"
@@ -34,6 +34,8 @@ class vtuProcessPeer {
 namespace {
 
 using vtutils::testing::open_descriptors;
+using vtutils::testing::proc_stat_field;
+using vtutils::testing::thread_states;
 
 using namespace std::chrono_literals;
 using ::testing::UnorderedElementsAre;
@@ -54,28 +56,9 @@ bool contains(const std::vector<DWORD>& ids, DWORD id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-// The state letters of every thread of the process.
-std::string thread_states(DWORD id) {
-  std::string states;
-  for (const auto& task :
-       std::filesystem::directory_iterator("/proc/" + std::to_string(id) + "/task")) {
-    std::ifstream stat(task.path() / "stat");
-    std::string line;
-    std::getline(stat, line);
-    states += line.substr(line.rfind(')') + 2, 1);
-  }
-  return states;
-}
-
 // The parent id the kernel shows for the process now.
 DWORD kernel_parent(DWORD id) {
-  std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  char state = 0;
-  unsigned parent = 0;
-  std::sscanf(line.c_str() + line.rfind(')') + 2, "%c %u", &state, &parent);
-  return parent;
+  return static_cast<DWORD>(std::stoul("0" + proc_stat_field(static_cast<pid_t>(id), 4)));
 }
 
 std::vector<DWORD> find_all(const char* name, bool all) {
@@ -277,7 +260,7 @@ TEST(Process, SuspendStopsEveryThread) {
   ASSERT_EQ(threads.read_pid(), threads.id());  // its main thread has exited, another runs on
   for (const DWORD id : {single.id(), threads.id()}) {
     vtuProcess(id).suspend();
-    const std::string states = thread_states(id);
+    const std::string states = thread_states(static_cast<pid_t>(id));
     EXPECT_EQ(states.find_first_not_of("TZ"), std::string::npos) << id << ": " << states;
     ::kill(static_cast<pid_t>(id), SIGCONT);
   }
@@ -295,7 +278,7 @@ TEST(Process, AnotherUsersProcess) {
            vtuProcessPeer::compare_process_time(id, 1) > 0;  // its creation time is readable
   });
   EXPECT_EQ(answers, true);
-  EXPECT_EQ(thread_states(id), "S") << "still running";
+  EXPECT_EQ(thread_states(static_cast<pid_t>(id)), "S") << "still running";
 }
 
 TEST(Process, QueriesLeaveNoDescriptorOpen) {

@@ -11,12 +11,13 @@ macro(fail text)
 endmacro()
 
 execute_process(COMMAND "${VTUTIL}" run --folder "${folder}"
-    sh -c "pwd > \"$1\"; printf '%s|' \"$@\" >> \"$1\"" started "it ran" "a 'b'" "$HOME" --flag
+    sh -c "{ pwd; printf '%s|' \"$@\"; } > \"$1.part\" && mv \"$1.part\" \"$1\""
+    started "it ran" "a 'b'" "$HOME" --flag
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT out MATCHES "^[0-9]+\n$")
   fail("vtutil run failed (${status}): ${out}${err}")
 endif()
-# The child runs on by itself; give it a moment to write.
+# The child runs on by itself and moves its answer into place once it is complete.
 foreach(attempt RANGE 50)
   if(EXISTS "${folder}/it ran")
     break()
