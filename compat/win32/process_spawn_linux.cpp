@@ -1,22 +1,24 @@
-// The double fork behind CreateProcessA. Three pipes, all close-on-exec, connect the caller with
-// the processes it forks:
-//   report  intermediate -> caller: the child's id, or why there is no child
-//   go      caller -> intermediate: end of file releases the intermediate, which then exits
-//   error   child -> caller: the step that failed and its errno; end of file once execve
-//           succeeded, since the child's copy closes on exec
-// Both ends of file need every copy of the write end closed. Launches are therefore serialized:
-// an intermediate forked by a second launch while the first one's pipes are open would hold
-// copies of them until it is released itself.
+// The double fork behind CreateProcessA. The caller and the intermediate share one close-on-exec
+// socket pair: the intermediate sends its report (the child's id, or the step that failed and its
+// errno), and the caller releases it by sending one byte. Whether the child executed the program
+// reaches the intermediate over a close-on-exec pipe that the intermediate creates, so only it
+// and the child ever hold it: end of file once execve succeeded, else the child's failure record.
+// Nothing the caller waits for is an end of file, which a process forked meanwhile by another
+// thread of the application would hold up with its copies of the descriptors; and the caller
+// watches the intermediate's pidfd beside the socket, so an intermediate that dies without
+// reporting ends the wait too.
 #include "win32/process_spawn_linux.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <mutex>
+#include <utility>
 
 #include "vtplatform/win32/error.h"
 #include "win32/errno_error.h"
@@ -25,17 +27,15 @@
 namespace vtplatform {
 namespace {
 
-// What the intermediate reports: the child's id, or the errno of setsid or fork.
-struct Report {
-  pid_t pid;
-  int error;
-};
+// The steps that can fail before the program runs.
+enum Step : int { kSession, kStatusPipe, kFork, kStandardHandles, kDescriptors, kDirectory, kExec };
 
-// What the child reports when it cannot run the program.
-enum Step : int { kStandardHandles, kDescriptors, kDirectory, kExec };
-struct ChildFailure {
+// What the intermediate reports. The child sends the same record, without its id, when it cannot
+// run the program.
+struct Report {
+  pid_t child;  // 0 when there is none
   int step;
-  int error;
+  int error;  // the errno of the step that failed; 0 once the child runs the program
 };
 
 // Writes all of `size` bytes; safe between fork and exec.
@@ -64,120 +64,146 @@ ssize_t read_all(int fd, void* data, std::size_t size) {
   return static_cast<ssize_t>(done);
 }
 
-[[noreturn]] void child_fails(int error_fd, Step step) {
-  const ChildFailure failure{step, errno};
-  write_all(error_fd, &failure, sizeof failure);
+[[noreturn]] void child_fails(int status_fd, Step step) {
+  const Report failure{0, step, errno};
+  write_all(status_fd, &failure, sizeof failure);
   ::_exit(127);
 }
 
 // The child, from its fork to the program. Only system calls from here on.
-[[noreturn]] void run_child(const SpawnRequest& request, int error_fd) {
+[[noreturn]] void run_child(const SpawnRequest& request, int status_fd) {
   struct sigaction action {};
   for (int signal = 1; signal < NSIG; ++signal) {
     action.sa_handler = signal == SIGPIPE ? SIG_IGN : SIG_DFL;
     ::sigaction(signal, &action, nullptr);  // refused for SIGKILL, SIGSTOP and the C library's own
   }
   // Every source moves above 2 first, so that placing one standard descriptor never closes the
-  // source of another, or the error pipe.
-  const int moved_error_fd = ::fcntl(error_fd, F_DUPFD_CLOEXEC, 3);
-  if (moved_error_fd < 0) child_fails(error_fd, kStandardHandles);
-  error_fd = moved_error_fd;
+  // source of another, or the status pipe.
+  const int moved_status_fd = ::fcntl(status_fd, F_DUPFD_CLOEXEC, 3);
+  if (moved_status_fd < 0) child_fails(status_fd, kStandardHandles);
+  status_fd = moved_status_fd;
   int sources[3];
   for (int slot = 0; slot < 3; ++slot) {
     sources[slot] = ::fcntl(request.std_fds[slot], F_DUPFD_CLOEXEC, 3);
-    if (sources[slot] < 0) child_fails(error_fd, kStandardHandles);
+    if (sources[slot] < 0) child_fails(status_fd, kStandardHandles);
   }
   for (int slot = 0; slot < 3; ++slot) {
-    if (::dup2(sources[slot], slot) < 0) child_fails(error_fd, kStandardHandles);
+    if (::dup2(sources[slot], slot) < 0) child_fails(status_fd, kStandardHandles);
   }
   // Nothing but 0, 1 and 2 survives the exec: whatever other threads opened without
   // close-on-exec is closed then too.
-  if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) child_fails(error_fd, kDescriptors);
+  if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) child_fails(status_fd, kDescriptors);
   if (request.directory != nullptr && ::chdir(request.directory) != 0) {
-    child_fails(error_fd, kDirectory);
+    child_fails(status_fd, kDirectory);
   }
   sigset_t none;
   ::sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
   ::execve(request.program, request.argv, request.envp);
-  child_fails(error_fd, kExec);
+  child_fails(status_fd, kExec);
 }
 
-// The intermediate: a new session, the child, the report, then waiting to be released.
-[[noreturn]] void run_intermediate(const SpawnRequest& request, int report_fd, int go_fd,
-                                   int go_write_fd, int error_fd) {
-  ::close(go_write_fd);  // its own copy would keep the release from ever coming
-  Report report{0, 0};
+// The intermediate: a new session, the child, the report, then waiting to be released. Like the
+// child, it makes only async-signal-safe calls.
+[[noreturn]] void run_intermediate(const SpawnRequest& request, int socket, int caller_socket) {
+  ::close(caller_socket);  // its own copy would keep it waiting if the caller died
+  // A SIGCHLD that the application ignores (SIG_IGN or SA_NOCLDWAIT) would have the kernel reap
+  // the child the moment it exits, so that its id no longer stays reserved for the caller.
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  ::sigaction(SIGCHLD, &default_action, nullptr);
+  Report report{0, 0, 0};
+  int status[2];
   if (::setsid() < 0) {
-    report.error = errno;
+    report = {0, kSession, errno};
+  } else if (::pipe2(status, O_CLOEXEC) != 0) {
+    report = {0, kStatusPipe, errno};
   } else {
-    const pid_t child = ::fork();
-    if (child == 0) run_child(request, error_fd);
-    if (child < 0) report.error = errno;
-    report.pid = child;
+    // _Fork, unlike fork, runs none of the application's pthread_atfork handlers: they may lock
+    // or allocate, which this copy of a possibly multithreaded process must not.
+    const pid_t child = ::_Fork();
+    if (child == 0) run_child(request, status[1]);
+    ::close(status[1]);
+    if (child < 0) {
+      report = {0, kFork, errno};
+    } else {
+      // The child's record is one write smaller than PIPE_BUF, so this reads all of it, or
+      // nothing: end of file once execve closed the child's copy.
+      read_all(status[0], &report, sizeof report);
+      report.child = child;
+    }
   }
-  ::close(error_fd);  // the caller sees end of file once the child has executed the program
-  write_all(report_fd, &report, sizeof report);
-  char go;
-  while (::read(go_fd, &go, 1) < 0 && errno == EINTR) {
+  write_all(socket, &report, sizeof report);
+  char release;
+  while (::read(socket, &release, 1) < 0 && errno == EINTR) {
   }
   ::_exit(0);
 }
+
+// A pidfd for the process, or -1 with errno set.
+int pidfd_open(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
 
 // The caller's hold on the intermediate: releases and reaps it when the launch ends, however it
 // ends.
 class Intermediate {
  public:
-  Intermediate(pid_t pid, UniqueFd go) : pid_(pid), go_(std::move(go)) {}
+  Intermediate(pid_t pid, UniqueFd socket)
+      : pid_(pid), pidfd_(pidfd_open(pid)), socket_(std::move(socket)) {}
   Intermediate(const Intermediate&) = delete;
   Intermediate& operator=(const Intermediate&) = delete;
   ~Intermediate() {
-    go_.reset();
-    // ECHILD: a SIGCHLD handler of the application, or SIGCHLD ignored, reaped it already.
-    while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    const char release = 0;
+    ::send(socket_.get(), &release, 1, MSG_NOSIGNAL);  // fails harmlessly if it has died
+    socket_.reset();
+    // Waiting on the pidfd cannot reap another process: should a SIGCHLD handler of the
+    // application, or SIGCHLD ignored, have reaped the intermediate already, its id may have
+    // gone to another child of the application, whereas its pidfd just gives ECHILD. The id is
+    // the fallback for when the pidfd could not be opened, for lack of descriptors or memory.
+    const idtype_t type = pidfd_.valid() ? P_PIDFD : P_PID;
+    const id_t id = static_cast<id_t>(pidfd_.valid() ? pidfd_.get() : pid_);
+    siginfo_t info;
+    while (::waitid(type, id, &info, WEXITED) < 0 && errno == EINTR) {
     }
+  }
+
+  // Waits for the report; false when the intermediate ended without sending it.
+  bool receive(Report& report) const {
+    // End of file on the socket is not enough: a process forked by another thread may hold a
+    // copy of the intermediate's end. Its pidfd turns readable when it ends, and anything it
+    // sent before is in the socket by then. Without a pidfd, poll skips the entry.
+    pollfd watched[] = {{socket_.get(), POLLIN, 0}, {pidfd_.get(), POLLIN, 0}};
+    while (::poll(watched, 2, -1) < 0) {
+      if (errno != EINTR) return false;
+    }
+    return ::recv(socket_.get(), &report, sizeof report, MSG_DONTWAIT) == sizeof report;
   }
 
  private:
   const pid_t pid_;
-  UniqueFd go_;
+  const UniqueFd pidfd_;
+  UniqueFd socket_;
 };
-
-bool make_pipe(UniqueFd& read_end, UniqueFd& write_end) {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return false;
-  read_end.reset(fds[0]);
-  write_end.reset(fds[1]);
-  return true;
-}
 
 std::nullopt_t fail(DWORD error) {
   SetLastError(error);
   return std::nullopt;
 }
 
-// The Win32 error for a failed call whose errno may be unset, as after read_process_stat.
-DWORD error_from_errno(int error) {
-  return error != 0 ? win32_error_from_errno(error) : ERROR_GEN_FAILURE;
-}
-
-DWORD child_error(const ChildFailure& failure) {
-  if (failure.step == kDirectory && (failure.error == ENOENT || failure.error == ENOTDIR)) {
+DWORD report_error(const Report& report) {
+  if (report.step == kDirectory && (report.error == ENOENT || report.error == ENOTDIR)) {
     return ERROR_DIRECTORY;
   }
-  return error_from_errno(failure.error);
+  return win32_error_from_errno(report.error);
 }
 
 }  // namespace
 
 std::optional<SpawnedProcess> spawn_detached(const SpawnRequest& request) {
-  static std::mutex launching;
-  std::lock_guard lock(launching);
-  UniqueFd report_read, report_write, go_read, go_write, error_read, error_write;
-  if (!make_pipe(report_read, report_write) || !make_pipe(go_read, go_write) ||
-      !make_pipe(error_read, error_write)) {
+  int ends[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
     return fail(win32_error_from_errno(errno));
   }
+  UniqueFd caller_end(ends[0]), intermediate_end(ends[1]);
   // The forked processes start with every signal blocked, so that no handler of the caller runs
   // in them; the child sets its own mask before the exec.
   sigset_t all, old;
@@ -185,40 +211,26 @@ std::optional<SpawnedProcess> spawn_detached(const SpawnRequest& request) {
   ::pthread_sigmask(SIG_SETMASK, &all, &old);
   const pid_t intermediate_pid = ::fork();
   const int fork_error = errno;
-  if (intermediate_pid == 0) {
-    run_intermediate(request, report_write.get(), go_read.get(), go_write.get(),
-                     error_write.get());
-  }
+  if (intermediate_pid == 0) run_intermediate(request, intermediate_end.get(), caller_end.get());
   ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
   if (intermediate_pid < 0) return fail(win32_error_from_errno(fork_error));
-  report_write.reset();
-  go_read.reset();
-  error_write.reset();
-  const Intermediate intermediate(intermediate_pid, std::move(go_write));
+  intermediate_end.reset();
+  const Intermediate intermediate(intermediate_pid, std::move(caller_end));
 
   Report report{};
-  if (read_all(report_read.get(), &report, sizeof report) != sizeof report) {
-    return fail(ERROR_GEN_FAILURE);  // the intermediate died before it could report
-  }
-  if (report.error != 0) return fail(win32_error_from_errno(report.error));
-  const pid_t child = report.pid;
+  if (!intermediate.receive(report)) return fail(ERROR_GEN_FAILURE);
+  if (report.error != 0) return fail(report_error(report));  // no child, or one that has exited
+  const pid_t child = report.child;
 
   // The intermediate is held, so `child` still names the child, even if it has exited already.
   errno = 0;
-  UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
+  UniqueFd pidfd(pidfd_open(child));
   const auto stat = pidfd.valid() ? read_process_stat(child) : std::nullopt;
   if (!stat) {
+    // errno may be unset: read_process_stat can fail on a malformed stat.
     const int error = errno;
     ::kill(child, SIGKILL);
-    return fail(error_from_errno(error));
-  }
-  ChildFailure failure{};
-  const ssize_t got = read_all(error_read.get(), &failure, sizeof failure);
-  if (got == sizeof failure) return fail(child_error(failure));  // the child has exited
-  if (got != 0) {
-    const int error = errno;
-    ::kill(child, SIGKILL);
-    return fail(got < 0 ? error_from_errno(error) : ERROR_GEN_FAILURE);
+    return fail(error != 0 ? win32_error_from_errno(error) : ERROR_GEN_FAILURE);
   }
   return SpawnedProcess{child, std::move(pidfd), stat->start_ticks};
 }

@@ -1,12 +1,13 @@
 // Starting a detached child process that the caller never has to reap.
 //
-// The caller forks an intermediate process, which starts a new session and forks the child; the
-// intermediate reports the child's id and then waits to be released. While it waits, the child
-// is its child: even a child that has already exited stays an unreaped zombie, so its id cannot
-// be reused, and the caller safely takes a pidfd and the start time for it. Then the caller
-// releases and reaps the intermediate, and the orphaned child belongs to init (or to the nearest
-// subreaper), which reaps it when it ends. The caller installs no SIGCHLD handler and changes no
-// signal disposition; its only child, the intermediate, lives a few milliseconds.
+// The caller forks an intermediate, which starts a new session, forks the child, learns whether
+// the child executed the program, reports that and the child's id, and then waits to be
+// released. While it waits, the child is its child: even a child that has already exited stays
+// an unreaped zombie, so its id cannot be reused, and the caller safely takes a pidfd and the
+// start time for it. Then the caller releases and reaps the intermediate, and the orphaned child
+// belongs to init (or to the nearest subreaper), which reaps it when it ends. The caller installs
+// no SIGCHLD handler and changes no signal disposition; its only child, the intermediate, lives
+// a few milliseconds.
 #pragma once
 
 #include <sys/types.h>
