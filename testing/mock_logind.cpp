@@ -131,24 +131,6 @@ class MockLogind::Process {
   const pid_t pid_;
 };
 
-ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
-    : name_(std::move(name)) {
-  if (const char* old = ::getenv(name_.c_str())) old_value_ = old;
-  if (value) {
-    ::setenv(name_.c_str(), value->c_str(), 1);
-  } else {
-    ::unsetenv(name_.c_str());
-  }
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (old_value_) {
-    ::setenv(name_.c_str(), old_value_->c_str(), 1);
-  } else {
-    ::unsetenv(name_.c_str());
-  }
-}
-
 MockLogind::MockLogind() {
   const std::string config = dir_.file("bus.conf");
   write_file(config, replace(kBusConfig, "@SOCKET@", dir_.file("system_bus_socket")));

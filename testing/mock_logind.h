@@ -10,23 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 
 namespace vtutils::testing {
-
-// Sets an environment variable of the test process, or removes it when `value` is nothing, and
-// puts back the old value, or its absence, when it goes.
-class ScopedEnv {
- public:
-  ScopedEnv(std::string name, const std::optional<std::string>& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> old_value_;
-};
 
 // A private bus (dbus-daemon with a minimal configuration in a temporary folder) with the logind
 // mock of python3-dbusmock's "logind" template on it as org.freedesktop.login1. The mock answers

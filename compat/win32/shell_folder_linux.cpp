@@ -1,5 +1,4 @@
-// Known folders from the XDG user-dirs configuration.
-#include <pwd.h>
+// Known folders from the XDG user-dirs configuration, and the folder for logs.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,24 +13,16 @@
 #include <system_error>
 
 #include "vtplatform/win32/shell_folder.h"
+#include "win32/xdg_folders.h"
 
 namespace {
-
-std::optional<std::string> home_folder() {
-  const char* home = ::getenv("HOME");
-  if (home != nullptr && *home == '/') return std::string(home);
-  const passwd* user = ::getpwuid(::geteuid());
-  if (user != nullptr && user->pw_dir != nullptr && *user->pw_dir == '/') return user->pw_dir;
-  return std::nullopt;
-}
 
 // The value of `key` in user-dirs.dirs: KEY="$HOME/path" or KEY="/path", with '\' escaping the
 // next character. Lines of another form are skipped, as xdg-user-dirs does.
 std::optional<std::string> user_dirs_entry(const std::string& home, std::string_view key) {
-  const char* config = ::getenv("XDG_CONFIG_HOME");
-  const std::string config_home =
-      config != nullptr && *config == '/' ? config : home + "/.config";
-  std::ifstream file(config_home + "/user-dirs.dirs");
+  const auto config = vtplatform::config_home();
+  if (!config) return std::nullopt;
+  std::ifstream file(*config + "/user-dirs.dirs");
   std::string line;
   while (std::getline(file, line)) {
     std::string_view text(line);
@@ -73,7 +64,7 @@ std::optional<KnownFolder> known_folder(int folder) {
 HRESULT SHGetFolderPathA(HWND, int folder, HANDLE, DWORD flags, LPSTR path) {
   const auto known = known_folder(folder & ~CSIDL_FLAG_CREATE);
   if (!known || path == nullptr) return E_INVALIDARG;
-  const auto home = home_folder();
+  const auto home = vtplatform::home_folder();
   if (!home) return E_FAIL;
   std::optional<std::string> location;
   if (flags != SHGFP_TYPE_DEFAULT) location = user_dirs_entry(*home, known->key);
@@ -84,4 +75,13 @@ HRESULT SHGetFolderPathA(HWND, int folder, HANDLE, DWORD flags, LPSTR path) {
   if ((folder & CSIDL_FLAG_CREATE) != 0) std::filesystem::create_directories(*location, error);
   std::strcpy(path, location->c_str());
   return std::filesystem::is_directory(*location, error) ? S_OK : S_FALSE;
+}
+
+std::string vtplatform::log_folder() {
+  const auto state = state_home();
+  if (!state) return "";
+  std::error_code error;
+  // Only a folder made here gets the mode; an existing one stays as its owner set it.
+  if (std::filesystem::create_directories(*state, error)) ::chmod(state->c_str(), 0700);
+  return *state + "/";
 }

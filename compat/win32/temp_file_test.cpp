@@ -4,32 +4,23 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/temp_file.h"
 
 namespace {
 
+using vtutils::testing::ScopedEnv;
+
 using vtutils::testing::TempDir;
 
 // Sets an environment variable for one scope and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = getenv(name)) saved_ = old;
-    value ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedEnv() { saved_.empty() ? unsetenv(name_) : setenv(name_, saved_.c_str(), 1); }
-
- private:
-  const char* name_;
-  std::string saved_;
-};
-
 TEST(TempFileTest, TempPathFollowsTmpdir) {
   char path[MAX_PATH];
   {
@@ -85,7 +76,7 @@ TEST(TempFileTest, TempnamPrefersTmpThenTheGivenFolder) {
     EXPECT_TRUE(name.starts_with(tmp.str() + "/abc"));
     EXPECT_FALSE(std::filesystem::exists(name));
   }
-  ScopedEnv no_tmp("TMP", nullptr);
+  ScopedEnv no_tmp("TMP", std::nullopt);
   EXPECT_TRUE(name_in(given.str().c_str(), "abc").starts_with(given.str() + "/abc"));
   ScopedEnv tmpdir("TMPDIR", tmp.str().c_str());
   EXPECT_TRUE(name_in("c:\\", nullptr).starts_with(tmp.str() + "/"));

@@ -2,6 +2,8 @@
 // $XDG_CONFIG_HOME/user-dirs.dirs (default ~/.config), with xdg-user-dirs' defaults.
 #pragma once
 
+#include <string>
+
 #include "vtplatform/export.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/types.h"
@@ -29,3 +31,10 @@ inline constexpr DWORD SHGFP_TYPE_DEFAULT = 1;
 // and the user token are not used: the folders are those of the calling user.
 VTPLATFORM_API HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags,
                                         LPSTR path);
+
+namespace vtplatform {
+// The folder for diagnostic logs, with a trailing '/': the user's state folder ($XDG_STATE_HOME,
+// default ~/.local/state), created with mode 0700 when missing as the XDG base directory rules
+// ask; "" when the home folder is unknown.
+VTPLATFORM_API std::string log_folder();
+}  // namespace vtplatform
