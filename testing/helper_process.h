@@ -16,7 +16,8 @@ inline constexpr const char* kProcessHelper = VTUTILS_PROCESS_HELPER;
 
 class HelperProcess {
  public:
-  // Starts `program` with `args` ("sleep MS", "chain DEPTH", "exit", "main-thread-exit").
+  // Starts `program` with `args` ("sleep MS", "chain DEPTH", "exit", "main-thread-exit",
+  // "threads N"; see process_helper.cpp).
   explicit HelperProcess(const std::vector<std::string>& args,
                          const std::string& program = kProcessHelper);
   HelperProcess(const HelperProcess&) = delete;

@@ -2,6 +2,8 @@
 //   sleep MS          sleeps MS milliseconds, then exits with 0
 //   chain DEPTH       prints its pid on a line, starts a child with DEPTH - 1 (none at 0) and
 //                     waits for it, then exits; the last level waits until it is killed
+//   tree WIDTH DEPTH  prints its pid on a line, starts WIDTH children with DEPTH - 1 (none at 0),
+//                     then waits until it is killed; (WIDTH^(DEPTH+1) - 1) / (WIDTH - 1) processes
 //   exit              exits with 0 at once
 //   main-thread-exit  ends its main thread while another thread runs on; that thread prints the
 //                     pid on a line once the main thread is gone, then waits
@@ -10,9 +12,13 @@
 //                     blocked=none|some fds=0,1,2" (KIND: pipe, tty, null, file, closed, other;
 //                     tty: whether it has a controlling terminal; fds: its open descriptors),
 //                     then its working folder on a line, then each ARG on a line
+//   threads N         starts N threads that each wait in vt_helper_parked_thread, sets the global
+//                     vt_helper_marker to kHelperMarker, prints its pid once all threads run,
+//                     then waits until it is killed
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <semaphore.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -23,7 +29,13 @@
 #include <cstring>
 #include <string>
 
+// A value that debuggers reading a dump of the `threads` mode can find; set at run time, so that
+// it comes from the process's memory and not from the executable file.
+volatile unsigned long long vt_helper_marker = 0;
+
 namespace {
+
+constexpr unsigned long long kHelperMarker = 0x5EED0F7E57C0FFEEULL;
 
 void print_pid() {
   std::printf("%d\n", static_cast<int>(::getpid()));
@@ -43,6 +55,16 @@ int chain(int depth) {
     // Waits for the level below; when it ends, this level reaps it and ends too.
     ::waitpid(child, nullptr, 0);
     return 0;
+  }
+  wait_forever();
+}
+
+int tree(int width, int depth) {
+  print_pid();
+  for (int i = 0; depth > 0 && i < width; ++i) {
+    const pid_t child = ::fork();
+    if (child < 0) return 1;
+    if (child == 0) return tree(width, depth - 1);
   }
   wait_forever();
 }
@@ -113,9 +135,28 @@ int describe_stdio(int argc, char** argv) {
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+// The function that a backtrace of every extra thread of the `threads` mode passes through.
+__attribute__((noinline)) void* vt_helper_parked_thread(void* started) {
+  ::sem_post(static_cast<sem_t*>(started));
+  wait_forever();
+}
+
+int start_threads(int count) {
+  sem_t started;
+  ::sem_init(&started, 0, 0);
+  for (int i = 0; i < count; ++i) {
+    pthread_t thread;
+    if (::pthread_create(&thread, nullptr, vt_helper_parked_thread, &started) != 0) return 1;
+  }
+  for (int i = 0; i < count; ++i) ::sem_wait(&started);
+  vt_helper_marker = kHelperMarker;
+  print_pid();
+  wait_forever();
+}
+
 int usage() {
   std::fputs("usage: process_helper sleep MS | chain DEPTH | exit | main-thread-exit | "
-             "stdio [ARG...]\n",
+             "stdio [ARG...] | threads N | tree WIDTH DEPTH\n",
              stderr);
   return 2;
 }
@@ -130,8 +171,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "chain" && argc == 3) return chain(std::atoi(argv[2]));
+  if (mode == "tree" && argc == 4) return tree(std::atoi(argv[2]), std::atoi(argv[3]));
   if (mode == "exit") return 0;
   if (mode == "stdio") return describe_stdio(argc, argv);
+  if (mode == "threads" && argc == 3) return start_threads(std::atoi(argv[2]));
   if (mode == "main-thread-exit") {
     pthread_t thread;
     if (::pthread_create(&thread, nullptr, outlive_main_thread, nullptr) != 0) return 1;

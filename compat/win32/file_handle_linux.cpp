@@ -22,10 +22,11 @@ namespace {
 
 int access_flags(DWORD desired_access) {
   const bool read = (desired_access & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA)) != 0;
-  const bool write = (desired_access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA |
-                                        FILE_APPEND_DATA)) != 0;
-  if (read && write) return O_RDWR;
-  if (write) return O_WRONLY;
+  const bool write = (desired_access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA)) != 0;
+  // Appending alone, as Windows gives a handle with FILE_APPEND_DATA only.
+  const int append = !write && (desired_access & FILE_APPEND_DATA) != 0 ? O_APPEND : 0;
+  if (read && (write || append)) return O_RDWR | append;
+  if (write || append) return O_WRONLY | append;
   if (read) return O_RDONLY;
   return O_PATH;  // no data access: the handle only names the file
 }
@@ -64,6 +65,7 @@ HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD, LPSECURITY_ATT
   int access = access_flags(desired_access);
   // A descriptor without data access can neither create nor truncate; those open for reading.
   if (access == O_PATH && creation_disposition != OPEN_EXISTING) access = O_RDONLY;
+  if ((flags_and_attributes & FILE_FLAG_OPEN_REPARSE_POINT) != 0) access |= O_NOFOLLOW;
   bool existed = false;
   UniqueFd fd(open_for(file_name, access, creation_disposition, existed));
   if (!fd.valid()) {

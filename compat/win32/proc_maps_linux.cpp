@@ -1,4 +1,5 @@
-// Parsing of /proc/PID/maps into the files that hold code, and reading of /proc/PID/exe.
+// Parsing of /proc/PID/maps into memory regions and the files that hold code, reading of
+// /proc/PID/exe and of whole /proc files.
 #include "win32/proc_maps_linux.h"
 
 #include <fcntl.h>
@@ -25,18 +26,10 @@ std::string_view take_field(std::string_view& line) {
   return field;
 }
 
-// Reads a /proc file of any size; nothing, with errno set, on failure.
-std::optional<std::string> read_proc_file(const std::string& path) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return std::nullopt;
-  std::string text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
-    if (count < 0) return std::nullopt;
-    if (count == 0) return text;
-    text.append(buffer, static_cast<std::size_t>(count));
-  }
+template <class T>
+bool parse_hex(std::string_view text, T& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
 }  // namespace
@@ -47,13 +40,8 @@ std::string_view without_deleted_mark(std::string_view path) {
   return path;
 }
 
-std::vector<MappedModule> parse_mapped_modules(std::string_view maps) {
-  struct Candidate {
-    std::string file_id;  // device and inode
-    MappedModule module;
-    bool executable = false;
-  };
-  std::vector<Candidate> candidates;
+std::vector<MemoryRegion> parse_memory_regions(std::string_view maps) {
+  std::vector<MemoryRegion> regions;
   while (!maps.empty()) {
     const auto end = std::min(maps.find('\n'), maps.size());
     std::string_view line = maps.substr(0, end);
@@ -63,27 +51,57 @@ std::vector<MappedModule> parse_mapped_modules(std::string_view maps) {
     // after the padding and may hold spaces.
     const std::string_view range = take_field(line);
     const std::string_view perms = take_field(line);
-    take_field(line);  // offset
+    const std::string_view offset = take_field(line);
     const std::string_view device = take_field(line);
     const std::string_view inode = take_field(line);
+    const auto dash = range.find('-');
+    MemoryRegion region;
+    if (dash == std::string_view::npos || !parse_hex(range.substr(0, dash), region.start) ||
+        !parse_hex(range.substr(dash + 1), region.end) || perms.size() < 4 ||
+        !parse_hex(offset, region.offset)) {
+      continue;
+    }
+    const auto [inode_end, error] =
+        std::from_chars(inode.data(), inode.data() + inode.size(), region.inode);
+    if (error != std::errc() || inode_end != inode.data() + inode.size()) continue;
+    region.readable = perms[0] == 'r';
+    region.writable = perms[1] == 'w';
+    region.executable = perms[2] == 'x';
+    region.shared = perms[3] == 's';
+    region.device = std::string(device);
     const auto path_start = line.find_first_not_of(' ');
-    if (inode == "0" || path_start == std::string_view::npos || line[path_start] != '/') continue;
-    const std::string_view path = line.substr(path_start);
+    if (path_start != std::string_view::npos) region.path = std::string(line.substr(path_start));
+    regions.push_back(std::move(region));
+  }
+  return regions;
+}
 
-    std::uintptr_t start = 0;
-    const auto [range_end, error] = std::from_chars(range.data(), range.data() + range.size(),
-                                                    start, 16);
-    if (error != std::errc() || range_end == range.data() || perms.size() < 3) continue;
+std::optional<std::vector<MemoryRegion>> read_memory_regions(pid_t pid) {
+  const auto text = read_proc_file("/proc/" + std::to_string(pid) + "/maps");
+  if (!text) return std::nullopt;
+  return parse_memory_regions(*text);
+}
 
-    std::string file_id = std::string(device) + ' ' + std::string(inode);
+std::vector<MappedModule> parse_mapped_modules(std::string_view maps) {
+  struct Candidate {
+    std::string file_id;  // device and inode
+    MappedModule module;
+    bool executable = false;
+  };
+  std::vector<Candidate> candidates;
+  for (const MemoryRegion& region : parse_memory_regions(maps)) {
+    if (!region.is_file()) continue;
+    std::string file_id = region.device + ' ' + std::to_string(region.inode);
     auto found = std::find_if(candidates.begin(), candidates.end(),
                               [&](const Candidate& c) { return c.file_id == file_id; });
     if (found == candidates.end()) {
       candidates.push_back(
-          {std::move(file_id), {start, std::string(without_deleted_mark(path))}, false});
+          {std::move(file_id),
+           {region.start, region.end, std::string(without_deleted_mark(region.path))}});
       found = candidates.end() - 1;
     }
-    found->executable = found->executable || perms[2] == 'x';
+    found->module.end = std::max(found->module.end, region.end);
+    found->executable = found->executable || region.executable;
   }
   std::vector<MappedModule> modules;
   for (auto& candidate : candidates) {
@@ -108,6 +126,19 @@ std::optional<std::string> read_executable_path(pid_t pid) {
     return std::nullopt;
   }
   return std::string(without_deleted_mark({target, static_cast<std::size_t>(length)}));
+}
+
+std::optional<std::string> read_proc_file(const std::string& path) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return std::nullopt;
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+    if (count < 0) return std::nullopt;
+    if (count == 0) return text;
+    text.append(buffer, static_cast<std::size_t>(count));
+  }
 }
 
 }  // namespace vtplatform

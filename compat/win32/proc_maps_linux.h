@@ -1,5 +1,5 @@
-// The file modules mapped into a process, read from /proc/PID/maps, and the path of its
-// executable from /proc/PID/exe.
+// The memory map of a process and the file modules in it, read from /proc/PID/maps, the path of
+// its executable from /proc/PID/exe, and the reading of whole /proc files.
 #pragma once
 
 #include <sys/types.h>
@@ -12,8 +12,32 @@
 
 namespace vtplatform {
 
+// One line of /proc/PID/maps: a range of addresses with the same rights and backing.
+struct MemoryRegion {
+  std::uintptr_t start = 0;
+  std::uintptr_t end = 0;  // one past the last byte
+  bool readable = false;
+  bool writable = false;
+  bool executable = false;
+  bool shared = false;
+  std::uint64_t offset = 0;  // of the first byte in the mapped file
+  std::string device;        // major:minor of the file's device
+  std::uint64_t inode = 0;   // 0 for memory without a file
+  std::string path;  // the file as the kernel shows it, a kernel name ("[stack]"), or empty
+
+  // Whether a file on a disk backs the region (not anonymous memory, [heap], [vdso], ...).
+  bool is_file() const { return inode != 0 && !path.empty() && path[0] == '/'; }
+};
+
+// Parses the text of /proc/PID/maps; lines that do not parse are left out.
+std::vector<MemoryRegion> parse_memory_regions(std::string_view maps);
+
+// Reads and parses /proc/`pid`/maps; nothing, with errno set, when it cannot be read.
+std::optional<std::vector<MemoryRegion>> read_memory_regions(pid_t pid);
+
 struct MappedModule {
   std::uintptr_t base = 0;  // the start of the file's lowest mapping
+  std::uintptr_t end = 0;   // one past the end of its highest mapping
   std::string path;         // without the kernel's " (deleted)" mark
 };
 
@@ -33,5 +57,9 @@ std::optional<std::vector<MappedModule>> read_mapped_modules(pid_t pid);
 // The path of the process's executable; nothing, with errno set, when /proc/`pid`/exe cannot be
 // read (ENOENT for a kernel thread or an exited process).
 std::optional<std::string> read_executable_path(pid_t pid);
+
+// Reads a file of any size whole, such as a /proc file, whose size stat cannot tell; nothing, with
+// errno set, on failure.
+std::optional<std::string> read_proc_file(const std::string& path);
 
 }  // namespace vtplatform

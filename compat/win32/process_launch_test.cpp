@@ -376,12 +376,12 @@ TEST(WaitForSingleObject, TimesOutThenSignals) {
   EXPECT_EQ(WaitForSingleObject(launch.info.hProcess, INFINITE), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(launch.info.hProcess, 0), WAIT_OBJECT_0);  // and stays so
 
-  HANDLE query_only = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, GetCurrentProcessId());
-  ASSERT_NE(query_only, nullptr);
-  EXPECT_EQ(WaitForSingleObject(query_only, 0), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_TRUE(CloseHandle(query_only));
-  for (HANDLE unwaitable : {launch.info.hThread, launch.output, query_only}) {
+  // Whoever holds a process handle may wait on it, as whoever holds a pidfd may poll it.
+  HANDLE terminate_only = OpenProcess(PROCESS_TERMINATE, FALSE, GetCurrentProcessId());
+  ASSERT_NE(terminate_only, nullptr);
+  EXPECT_EQ(WaitForSingleObject(terminate_only, 0), WAIT_TIMEOUT);
+  EXPECT_TRUE(CloseHandle(terminate_only));
+  for (HANDLE unwaitable : {launch.info.hThread, launch.output, terminate_only}) {
     EXPECT_EQ(WaitForSingleObject(unwaitable, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
   }

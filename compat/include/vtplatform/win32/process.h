@@ -50,6 +50,14 @@ VTPLATFORM_API BOOL K32EnumProcesses(DWORD* process_ids, DWORD bytes, DWORD* byt
 // never inherited by child processes, whatever `inherit_handle` says.
 VTPLATFORM_API HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id);
 
+// Ends the process at once with SIGKILL, sent through the handle's pidfd, so that a process whose
+// id has been given to another since the handle was opened is never hit. Linux keeps no exit code
+// of ours for it: `exit_code` only serves the calling process itself (the pseudo handle), which
+// ends with _exit(exit_code). The handle needs PROCESS_TERMINATE; FALSE with ERROR_ACCESS_DENIED
+// without it, when the kernel refuses the signal, and, as on Windows, once the process has exited;
+// ERROR_INVALID_HANDLE for a handle that names no process.
+VTPLATFORM_API BOOL TerminateProcess(HANDLE process, UINT exit_code);
+
 // The id of the process that `process` names; 0 with ERROR_INVALID_HANDLE for a handle that names
 // no process. The pseudo handle of GetCurrentProcess gives the caller's id.
 VTPLATFORM_API DWORD GetProcessId(HANDLE process);
