@@ -6,9 +6,13 @@
 
 #if defined(_WIN32)
 #include <afxwin.h>
+
+#include <string>
 namespace vtplatform {
 // The suffix of executable file names.
 inline constexpr const char* kExecutableSuffix = ".exe";
+// The folder for diagnostic logs: the root of the system drive.
+inline std::string log_folder() { return "C:\\"; }
 }  // namespace vtplatform
 #else
 #include "vtplatform/apstring/ap_path_name.h"
@@ -25,15 +29,18 @@ inline constexpr const char* kExecutableSuffix = ".exe";
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/com.h"
 #include "vtplatform/win32/crt_time.h"
+#include "vtplatform/win32/debug.h"
 #include "vtplatform/win32/desktop.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
 #include "vtplatform/win32/handle.h"
+#include "vtplatform/win32/minidump.h"
 #include "vtplatform/win32/module.h"
 #include "vtplatform/win32/native.h"
 #include "vtplatform/win32/pipe.h"
 #include "vtplatform/win32/process.h"
 #include "vtplatform/win32/process_launch.h"
+#include "vtplatform/win32/registry.h"
 #include "vtplatform/win32/security.h"
 #include "vtplatform/win32/shell_folder.h"
 #include "vtplatform/win32/shell_path.h"

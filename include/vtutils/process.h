@@ -37,6 +37,11 @@ class VTUTILS_API vtuProcess {
   // Stops every thread of the process. Nothing happens when it cannot be opened; nothing resumes
   // it here.
   void suspend() const;
+  // Writes a minidump of the process with the contents `dump_type` asks for, as its debugger,
+  // next to its executable: <executable path without extension><time stamp>.dmp (in the
+  // temporary folder, named killed<time stamp>.dmp, when the executable's path is unknown). The
+  // dump's path; "" when none was written (no access, the folder cannot be written, ...).
+  CString create_minidump(MINIDUMP_TYPE dump_type) const;
 
   // The first process, in process-list order, whose executable file name is `name` followed by
   // at most two more characters and the platform's executable suffix, ignoring case ("tool"
@@ -46,12 +51,25 @@ class VTUTILS_API vtuProcess {
   // Calls `filler` with each process that matches `name` as find_process does, in process-list
   // order, or with the first one only when `all` is false. The calling process is not left out.
   static void find_processes(const char* name, bool all, coiFiller<vtuProcess> filler);
+  // Ends the process and every process it started, children before parents: the target is
+  // suspended, its children (never the calling process, nor a process older than the target) are
+  // killed the same way, then it is terminated and waited for, up to `timeout` milliseconds per
+  // wait (negative: no limit for the handle wait); a second attempt follows a failed first. True
+  // when the process is gone or `process` is invalid; false when it cannot be terminated or
+  // survives, and for the calling process itself, which is never a target. Each step is traced in
+  // the lifetime log while the user's switch is on.
+  static bool kill(const vtuProcess& process, int timeout);
+  // kill, with a minidump written first (see create_minidump) by each attempt; `dump_path`
+  // receives the last dump's path, or "".
+  static bool kill_with_dump(const vtuProcess& process, int timeout, MINIDUMP_TYPE dump_type,
+                             CString& dump_path);
+
   // Appends the current local time with milliseconds, "2031.05.07 09-15-02.042". Throws the
   // framework's COleException with E_INVALIDARG when the clock cannot be read as local time.
   static void append_time_string(CString& s);
 
  private:
-  friend class vtuProcessPeer;  // the tests' access to compare_process_time
+  friend class vtuProcessPeer;  // the tests' access to the private steps
 
   // The invalid process.
   vtuProcess();
@@ -59,6 +77,14 @@ class VTUTILS_API vtuProcess {
   // The order of the two processes' creation: negative when `a` started first, 0 when at the same
   // time, positive when later. A process that cannot be opened counts as created at time 0.
   static long compare_process_time(DWORD a, DWORD b);
+
+  // The two attempts of kill, one attempt, and the wait in 200 ms steps until the process is no
+  // longer listed (at least one step; true when it is gone).
+  static bool kill_internal(const vtuProcess& process, int timeout, bool with_dump,
+                            MINIDUMP_TYPE dump_type, CString* dump_path);
+  static bool try_to_kill(const vtuProcess& process, int timeout, bool with_dump,
+                          MINIDUMP_TYPE dump_type, CString* dump_path);
+  static bool wait_for_process_exit(const vtuProcess& process, int timeout);
 
   DWORD id_;
 };

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "process/process_list.h"
 #include "process/scoped_handle.h"
 #include "vtutils/process_iterator.h"
 
@@ -16,15 +17,6 @@ using vtutils::ScopedHandle;
 
 using NtSuspendProcessFunction = NTSTATUS(NTAPI*)(HANDLE process);
 
-// Whether `id` is in a fresh process list. Neither 0 nor the invalid id is ever listed.
-bool listed(DWORD id) {
-  vtuProcessIterator processes;
-  for (DWORD process = processes.first(); process != 0; process = processes.next()) {
-    if (process == id) return true;
-  }
-  return false;
-}
-
 // The creation time of the process, or nothing when it cannot be opened or its times read.
 std::optional<FILETIME> creation_time(DWORD id) {
   const ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
@@ -36,6 +28,14 @@ std::optional<FILETIME> creation_time(DWORD id) {
 
 }  // namespace
 
+bool vtutils::is_listed(DWORD id) {
+  vtuProcessIterator processes;
+  for (DWORD process = processes.first(); process != 0; process = processes.next()) {
+    if (process == id) return true;
+  }
+  return false;
+}
+
 vtuProcess::vtuProcess() : id_(kInvalidId) {}
 
 vtuProcess::vtuProcess(DWORD id) : id_(id) {}
@@ -44,7 +44,7 @@ DWORD vtuProcess::process_id() const { return id_; }
 
 bool vtuProcess::valid() const { return id_ != kInvalidId; }
 
-bool vtuProcess::exists() const { return listed(id_); }
+bool vtuProcess::exists() const { return vtutils::is_listed(id_); }
 
 DWORD vtuProcess::parent_id() const {
   const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, id_));
@@ -62,7 +62,7 @@ DWORD vtuProcess::parent_id() const {
 
 bool vtuProcess::orphaned() const {
   const DWORD parent = parent_id();
-  if (!listed(parent)) return true;
+  if (!vtutils::is_listed(parent)) return true;
   // The parent's id is listed. Whether it still names the parent is not decided here: the
   // termination protocol compares creation times itself.
   return !creation_time(parent) && !creation_time(id_);
