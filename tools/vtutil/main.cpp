@@ -12,8 +12,11 @@ int main(int argc, char** argv) {
   add_demo_command(app);
   add_desktop_command(app);
   add_deps_command(app);
+  add_dump_command(app);
   add_hash_command(app);
+  add_kill_command(app);
   add_layout_command(app);
+  add_log_command(app);
   add_path_command(app);
   add_ps_command(app);
   add_round_command(app);

@@ -1,0 +1,47 @@
+// The lifetime log's switch and file, named as the library names them; it reads the switch anew
+// for every record it writes, so a change takes effect at once.
+#include "lifetime_log_switch.h"
+
+#include <memory>
+
+namespace {
+
+constexpr const char* kSwitchKey = "Software\\Brennic\\VTLifeTimeManagerLog";
+constexpr const char* kSwitchValue = "Enabled";
+constexpr const char* kLogFileName = "vt_lifetime_manager_log.txt";
+
+using ScopedKey = std::unique_ptr<HKEY__, LSTATUS (*)(HKEY)>;
+
+}  // namespace
+
+LSTATUS set_lifetime_log_switch(bool on) {
+  HKEY handle = nullptr;
+  const LSTATUS status = RegCreateKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, nullptr,
+                                         REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &handle,
+                                         nullptr);
+  if (status != ERROR_SUCCESS) return status;
+  const ScopedKey key(handle, RegCloseKey);
+  const DWORD value = on ? 1 : 0;
+  return RegSetValueExA(key.get(), kSwitchValue, 0, REG_DWORD,
+                        reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+bool lifetime_log_on() {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, KEY_QUERY_VALUE, &handle) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const ScopedKey key(handle, RegCloseKey);
+  DWORD type = REG_NONE;
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  return RegQueryValueExA(key.get(), kSwitchValue, nullptr, &type,
+                          reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+         type == REG_DWORD && value != 0;
+}
+
+std::string lifetime_log_path() {
+  const std::string folder = vtplatform::log_folder();
+  return folder.empty() ? folder : folder + kLogFileName;
+}
