@@ -141,7 +141,8 @@ __attribute__((noinline)) void* vt_helper_parked_thread(void* started) {
   wait_forever();
 }
 
-int start_threads(int count) {
+// Kept out of main, so that a backtrace of the main thread shows it too.
+__attribute__((noinline)) int start_threads(int count) {
   sem_t started;
   ::sem_init(&started, 0, 0);
   for (int i = 0; i < count; ++i) {
