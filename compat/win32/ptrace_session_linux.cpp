@@ -29,6 +29,8 @@ using namespace std::chrono_literals;
 // network file system) stops only when the wait ends; past this bound the attachment fails.
 constexpr auto kStopTimeout = 1500ms;
 constexpr auto kStopPoll = 100us;
+// How long a killed thread is given to report its exit.
+constexpr auto kExitReportTimeout = 1s;
 
 // The process id of the process's tracer from /proc/PID/status; 0 when it is not traced, nothing
 // when the process is gone.
@@ -153,6 +155,10 @@ DWORD PtraceSession::stop_all() {
 }
 
 void PtraceSession::detach() {
+  // Threads with a signal to deliver go last: a fatal one ends the whole process, and threads
+  // still attached then would have to be collected one by one.
+  std::stable_partition(threads_.begin(), threads_.end(),
+                        [](const Thread& thread) { return thread.pending_signal == 0; });
   for (const Thread& thread : threads_) {
     const auto signal = static_cast<std::uintptr_t>(thread.pending_signal);
     if (::ptrace(PTRACE_DETACH, thread.tid, nullptr, reinterpret_cast<void*>(signal)) == 0) {
@@ -164,10 +170,16 @@ void PtraceSession::detach() {
 }
 
 // A traced thread that ends reports its exit to us as its tracer and stays a zombie until that
-// report is collected. The main thread's report is left alone when we are also the parent, since
-// collecting it would reap the process under the parent's own wait.
+// report is collected; one that was killed may still be on its way out, so the wait allows it a
+// moment. The main thread's report is left alone when we are also the parent, since collecting
+// it would reap the process under the parent's own wait.
 void PtraceSession::collect_exit_report(pid_t tid) const {
-  if (tid != pid_ || !is_parent_) ::waitpid(tid, nullptr, __WALL | WNOHANG);
+  if (tid == pid_ && is_parent_) return;
+  const auto deadline = std::chrono::steady_clock::now() + kExitReportTimeout;
+  while (::waitpid(tid, nullptr, __WALL | WNOHANG) == 0 &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 std::map<pid_t, std::unique_ptr<PtraceSession>>& thread_debug_sessions() {
