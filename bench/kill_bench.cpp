@@ -1,6 +1,8 @@
 // Ending a process tree and writing minidumps. BM_KillTree kills a tree of helper processes
 // (`tree 4 3`: 85 processes) with vtuProcess::kill and reports the wall time beside the 200 ms
-// sleeps that the protocol makes after each process it ends. BM_Minidump writes dumps of a helper
+// sleeps that the protocol makes after each process it ends; its argument is a number of idle
+// processes started beside the tree, since every child search looks at every process of the
+// machine. BM_Minidump writes dumps of a helper
 // with three extra threads (`threads 3`), with the stacks only and with all of its memory, and
 // reports their size. bench/ratios.py prints the figures.
 #include <fcntl.h>
@@ -70,24 +72,67 @@ class Helper {
 
 using Clock = std::chrono::steady_clock;
 
+// Idle child processes that wait for SIGKILL; killed and reaped when the object goes.
+class IdleProcesses {
+ public:
+  explicit IdleProcesses(int count) {
+    for (int i = 0; i < count; ++i) {
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        for (;;) ::pause();
+      }
+      if (pid > 0) pids_.push_back(pid);
+    }
+  }
+  IdleProcesses(const IdleProcesses&) = delete;
+  IdleProcesses& operator=(const IdleProcesses&) = delete;
+  ~IdleProcesses() {
+    for (const pid_t pid : pids_) ::kill(pid, SIGKILL);
+    for (const pid_t pid : pids_) ::waitpid(pid, nullptr, 0);
+  }
+
+ private:
+  std::vector<pid_t> pids_;
+};
+
+// The number of processes under /proc.
+int listed_processes() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    count += name.find_first_not_of("0123456789") == std::string::npos;
+  }
+  return count;
+}
+
 void BM_KillTree(benchmark::State& state) {
   constexpr int kProcesses = 85;  // 1 + 4 + 16 + 64
+  const IdleProcesses others(static_cast<int>(state.range(0)));
   bool all_killed = true;
+  int listed = 0;
   for (auto _ : state) {
     Helper tree({"tree", "4", "3"});
     if (tree.read_pids(kProcesses) != kProcesses) {
       state.SkipWithError("the helper tree did not start");
       return;
     }
+    listed = listed_processes();
     const Clock::time_point start = Clock::now();
     all_killed &= vtuProcess::kill(vtuProcess(tree.id()), 5000);
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
   }
   if (!all_killed) state.SkipWithError("kill left a process of the tree");
   state.counters["processes"] = kProcesses;
+  state.counters["listed"] = listed;
   state.counters["sleep_seconds"] = kProcesses * kPollSeconds;
 }
-BENCHMARK(BM_KillTree)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_KillTree)
+    ->ArgName("others")
+    ->Arg(0)
+    ->Arg(200)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 
 // Arg: the dump type.
 void BM_Minidump(benchmark::State& state) {

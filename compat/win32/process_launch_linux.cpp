@@ -26,6 +26,7 @@
 #include "win32/pipe_object.h"
 #include "win32/process_object.h"
 #include "win32/process_spawn_linux.h"
+#include "win32/process_table_linux.h"
 #include "win32/thread_object.h"
 
 extern char** environ;
@@ -197,6 +198,7 @@ BOOL CreateProcessA(LPCSTR application_name, LPSTR command_line, LPSECURITY_ATTR
   std::copy_n(descriptors.fds(), 3, request.std_fds);
   auto child = spawn_detached(request);
   if (!child) return FALSE;
+  process_table_changed();
 
   const auto process = std::make_shared<ProcessObject>(child->pid, std::move(child->pidfd),
                                                        child->start_ticks, PROCESS_ALL_ACCESS);

@@ -4,14 +4,15 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/process.h"
-#include "win32/process_stat_linux.h"
+#include "win32/process_table_linux.h"
 
 BOOL K32EnumProcesses(DWORD* process_ids, DWORD bytes, DWORD* bytes_returned) {
   if (bytes_returned == nullptr || (process_ids == nullptr && bytes != 0)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const auto processes = vtplatform::live_processes();
+  const auto table = vtplatform::process_table();
+  const auto& processes = table->processes();
   const std::size_t room = bytes / sizeof(DWORD);
   std::size_t written = 0;
   if (written < room) process_ids[written++] = 0;

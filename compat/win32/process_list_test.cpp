@@ -24,6 +24,7 @@
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/handle.h"
 #include "vtplatform/win32/process.h"
+#include "vtplatform/win32/synch.h"
 
 namespace {
 
@@ -178,6 +179,31 @@ TEST(ProcessSnapshot, IsFrozenWhenTaken) {
   EXPECT_FALSE(Process32First(snapshot, &entry));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
   EXPECT_EQ(CreateToolhelp32Snapshot(0x8 /* modules */, 0), INVALID_HANDLE_VALUE);
+}
+
+// Helpers are started with fork, which the layer does not see: inside a scope they appear only
+// once a layer call has renewed the reading.
+TEST(ProcessTableScope, ReusesOneReadingUntilTheLayerChangesSomething) {
+  auto early = std::make_unique<HelperProcess>(std::vector<std::string>{"sleep", "60000"});
+  const vtplatform::ProcessTableScope scope;
+  EXPECT_TRUE(listed(early->id()));
+  HelperProcess late({"sleep", "60000"});
+  EXPECT_FALSE(listed(late.id()));
+  EXPECT_EQ(find_entry(snapshot_entries(), late.id()), nullptr);
+  std::thread([&] { EXPECT_TRUE(listed(late.id())); }).join();  // other threads read anew
+
+  HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, early->id());
+  ASSERT_TRUE(TerminateProcess(process, 1));
+  ASSERT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
+  CloseHandle(process);
+  EXPECT_FALSE(listed(early->id()));
+  EXPECT_TRUE(listed(late.id()));
+  EXPECT_NE(find_entry(snapshot_entries(), late.id()), nullptr);
+
+  HelperProcess later({"sleep", "60000"});
+  EXPECT_FALSE(listed(later.id()));
+  Sleep(0);
+  EXPECT_TRUE(listed(later.id()));
 }
 
 TEST(ProcessTimes, CreationOrderFollowsStartWithinOneSecond) {

@@ -11,6 +11,7 @@
 #include "vtplatform/win32/native.h"
 #include "vtplatform/win32/process.h"
 #include "win32/process_object.h"
+#include "win32/process_table_linux.h"
 #include "win32/process_stat_linux.h"
 
 namespace vtplatform {
@@ -61,5 +62,6 @@ NTSTATUS NTAPI NtSuspendProcess(HANDLE process) {
   }
   // A process stopped while its id is still its own: the id cannot be reused before it exits.
   wait_until_stopped(object->pid());
+  process_table_changed();
   return STATUS_SUCCESS;
 }

@@ -7,6 +7,7 @@
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/process.h"
 #include "win32/process_object.h"
+#include "win32/process_table_linux.h"
 
 BOOL TerminateProcess(HANDLE process, UINT exit_code) {
   using namespace vtplatform;
@@ -22,5 +23,6 @@ BOOL TerminateProcess(HANDLE process, UINT exit_code) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  process_table_changed();
   return TRUE;
 }

@@ -13,6 +13,7 @@
 #include "vtplatform/win32/synch.h"
 #include "win32/errno_error.h"
 #include "win32/process_object.h"
+#include "win32/process_table_linux.h"
 
 namespace vtplatform {
 namespace {
@@ -43,7 +44,10 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
   for (;;) {
     pollfd entry{process->pidfd(), POLLIN, 0};
     const int ready = ::poll(&entry, 1, forever ? -1 : poll_timeout(deadline));
-    if (ready > 0) return WAIT_OBJECT_0;
+    if (ready > 0) {
+      process_table_changed();
+      return WAIT_OBJECT_0;
+    }
     if (ready < 0 && errno != EINTR) return fail(win32_error_from_errno(errno));
     if (ready == 0 && !forever && Clock::now() >= deadline) return WAIT_TIMEOUT;
   }
@@ -55,4 +59,5 @@ void Sleep(DWORD milliseconds) {
   }
   // sleep_for resumes after a signal with the time that is left.
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  vtplatform::process_table_changed();
 }

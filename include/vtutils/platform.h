@@ -13,6 +13,9 @@ namespace vtplatform {
 inline constexpr const char* kExecutableSuffix = ".exe";
 // The folder for diagnostic logs: the root of the system drive.
 inline std::string log_folder() { return "C:\\"; }
+// Process lists and snapshots are cheap on Windows; the Linux layer shares one reading of /proc
+// between those taken while an object of this class lives.
+class ProcessTableScope {};
 }  // namespace vtplatform
 #else
 #include "vtplatform/apstring/ap_path_name.h"

@@ -38,6 +38,10 @@ bool vtuProcess::kill_with_dump(const vtuProcess& process, int timeout, MINIDUMP
 
 bool vtuProcess::kill_internal(const vtuProcess& process, int timeout, bool with_dump,
                                MINIDUMP_TYPE dump_type, CString* dump_path) {
+  // Each child search asks about every process of the machine in turn. One reading of the
+  // process table, taken anew after every suspension, termination, wait and sleep, answers all
+  // of a search's questions instead of a reading of /proc for each.
+  const vtplatform::ProcessTableScope shared_process_table;
   if (try_to_kill(process, timeout, with_dump, dump_type, dump_path)) return true;
   if (wait_for_process_exit(process, timeout)) return true;
   return try_to_kill(process, timeout, with_dump, dump_type, dump_path);

@@ -94,8 +94,25 @@ struct PROCESSENTRY32 {
   CHAR szExeFile[MAX_PATH];
 };
 
-// Takes a snapshot of the live processes (not the idle pseudo-process) at the time of the call;
-// `process_id` is ignored, as Windows ignores it for a process list. INVALID_HANDLE_VALUE with
+namespace vtplatform {
+// While an object of this class lives, the process lists of K32EnumProcesses and the Toolhelp
+// snapshots taken on the constructing thread share one reading of /proc instead of each reading
+// it anew, which costs a file read per process. A new reading is taken after every change made or
+// seen through this layer by any thread: a process suspended, terminated or started, a wait that
+// ended, a sleep. A loop that asks about every process in turn (its parent, whether that parent
+// is listed) thus reads /proc once rather than once per question, and sees the processes as they
+// were after its own last change. Scopes nest; the outermost one decides.
+class VTPLATFORM_API ProcessTableScope {
+ public:
+  ProcessTableScope();
+  ~ProcessTableScope();
+  ProcessTableScope(const ProcessTableScope&) = delete;
+  ProcessTableScope& operator=(const ProcessTableScope&) = delete;
+};
+}  // namespace vtplatform
+
+// Takes a snapshot of the live processes (not the idle pseudo-process) at the time of the call,
+// or inside a ProcessTableScope as its reading shows them; `process_id` is ignored, as Windows ignores it for a process list. INVALID_HANDLE_VALUE with
 // ERROR_INVALID_PARAMETER for any other kind than TH32CS_SNAPPROCESS. Close it with CloseHandle.
 VTPLATFORM_API HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id);
 
