@@ -304,6 +304,21 @@ bool RegFile::has_key(std::string_view path) const {
   });
 }
 
+bool RegFile::has_subkeys(std::string_view path) const {
+  return std::any_of(sections_.begin(), sections_.end(), [path](const Section& section) {
+    if (!section.path) return false;
+    const std::string_view key = *section.path;
+    return key.size() > path.size() && key[path.size()] == '\\' &&
+           same_name(key.substr(0, path.size()), path);
+  });
+}
+
+bool RegFile::delete_key(std::string_view path) {
+  return std::erase_if(sections_, [path](const Section& section) {
+           return section.path && same_name(*section.path, path);
+         }) > 0;
+}
+
 void RegFile::add_key(std::string_view path) {
   if (!has_key(path)) add_section(path);
 }

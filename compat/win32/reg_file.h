@@ -61,6 +61,11 @@ class VTPLATFORM_API RegFile {
   bool has_key(std::string_view path) const;
   // Adds an empty section for the key at the end unless has_key() already finds it.
   void add_key(std::string_view path);
+  // Whether a key below the key has a section.
+  bool has_subkeys(std::string_view path) const;
+  // Removes the key's own sections with their values and every line in them; keys below it keep
+  // theirs. False when the key had no section.
+  bool delete_key(std::string_view path);
   // The value `name` of the key, the last one where the file holds several, or null.
   const RegValue* find_value(std::string_view path, std::string_view name) const;
   // Replaces the value of that name (keeping the name's stored spelling), or adds it at the end of

@@ -1,31 +1,20 @@
-// The registry functions on the per-user ".reg" file: where the file lives, its locking and
-// atomic replacement, key handles, and the Windows buffer rules of the value calls.
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
+// The registry functions on the per-user ".reg" file: where the file lives, key handles, and the
+// Windows buffer rules of the value calls.
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/registry.h"
-#include "win32/errno_error.h"
 #include "win32/kernel_object.h"
 #include "win32/reg_file.h"
-#include "win32/sibling_file.h"
-#include "win32/unique_fd.h"
+#include "win32/shared_text_file.h"
 #include "win32/xdg_folders.h"
 
 using vtplatform::RegFile;
 using vtplatform::RegValue;
-using vtplatform::UniqueFd;
 
 namespace {
 
@@ -101,76 +90,20 @@ bool key_exists(const RegFile& file, const std::string& path) {
 
 std::string_view value_name(LPCSTR name) { return name == nullptr ? std::string_view() : name; }
 
-struct StorePaths {
-  std::string folder;
-  std::string file;
-  std::string lock;
-};
-
-std::optional<StorePaths> store_paths() {
+// The store's file, or nothing when the user's configuration folder is unknown.
+std::optional<vtplatform::SharedTextFile> store_file() {
   const auto config = vtplatform::config_home();
   if (!config) return std::nullopt;
-  StorePaths paths;
-  paths.folder = *config + "/vtutils";
-  paths.file = paths.folder + "/registry.reg";
-  paths.lock = paths.file + ".lock";
-  return paths;
+  return vtplatform::SharedTextFile(*config + "/vtutils/registry.reg",
+                                    vtplatform::SharedTextFile::Folder::kCreate);
 }
 
-// Holds a flock on the lock file until it goes; closing the descriptor releases it.
-UniqueFd lock_store(const StorePaths& paths, int operation) {
-  UniqueFd lock(::open(paths.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-  if (!lock.valid()) return lock;
-  while (::flock(lock.get(), operation) != 0) {
-    if (errno != EINTR) return UniqueFd();
-  }
-  return lock;
-}
-
-// The store's text, "" when there is none yet; or the error that reading it met.
-LONG read_text(const StorePaths& paths, std::string& text) {
-  text.clear();
-  const UniqueFd fd(::open(paths.file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid())
-    return errno == ENOENT ? ERROR_SUCCESS : vtplatform::win32_error_from_errno(errno);
-  char buffer[16384];
-  for (;;) {
-    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-    if (got == 0) return ERROR_SUCCESS;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return vtplatform::win32_error_from_errno(errno);
-    }
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-}
-
-// Writes `text` beside the store and renames it over the store.
-LONG replace_store(const StorePaths& paths, const std::string& text) {
-  vtplatform::SiblingFile sibling(paths.file, ".registry.reg.");
-  if (!sibling.valid()) return vtplatform::win32_error_from_errno(errno);
-  for (std::size_t written = 0; written < text.size();) {
-    const ssize_t put = ::write(sibling.fd(), text.data() + written, text.size() - written);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return vtplatform::win32_error_from_errno(errno);
-    }
-    written += static_cast<std::size_t>(put);
-  }
-  if (::fsync(sibling.fd()) != 0) return vtplatform::win32_error_from_errno(errno);
-  const int error = sibling.rename_to(paths.file.c_str());
-  return error == 0 ? ERROR_SUCCESS : vtplatform::win32_error_from_errno(error);
-}
-
-// The store as it is now, read under a shared lock. Without a lock file (no folder yet, or one
-// this user cannot write) the file is read all the same: it is only ever replaced by a rename,
-// so a reader always sees it whole.
+// The store as it is now, read under a shared lock.
 LONG read_store(RegFile& file) {
-  const auto paths = store_paths();
-  if (!paths) return ERROR_PATH_NOT_FOUND;
-  const UniqueFd lock = lock_store(*paths, LOCK_SH);
+  const auto store = store_file();
+  if (!store) return ERROR_PATH_NOT_FOUND;
   std::string text;
-  if (const LONG error = read_text(*paths, text)) return error;
+  if (const LONG error = store->read(text)) return error;
   file = RegFile::parse(text);
   return ERROR_SUCCESS;
 }
@@ -178,18 +111,14 @@ LONG read_store(RegFile& file) {
 // Runs `change` on the store under the exclusive lock. When it succeeds and sets its flag, the
 // changed store replaces the file before the lock is released.
 LONG update_store(const std::function<LONG(RegFile&, bool&)>& change) {
-  const auto paths = store_paths();
-  if (!paths) return ERROR_PATH_NOT_FOUND;
-  std::error_code ignored;  // a folder that cannot be made shows as the lock file's error
-  std::filesystem::create_directories(paths->folder, ignored);
-  const UniqueFd lock = lock_store(*paths, LOCK_EX);
-  if (!lock.valid()) return vtplatform::win32_error_from_errno(errno);
-  std::string text;
-  if (const LONG error = read_text(*paths, text)) return error;
-  RegFile file = RegFile::parse(text);
-  bool changed = false;
-  if (const LONG error = change(file, changed); error != ERROR_SUCCESS || !changed) return error;
-  return replace_store(*paths, file.serialize());
+  const auto store = store_file();
+  if (!store) return ERROR_PATH_NOT_FOUND;
+  return store->update([&](std::string& text, bool& changed) -> LONG {
+    RegFile file = RegFile::parse(text);
+    if (const LONG error = change(file, changed); error != ERROR_SUCCESS || !changed) return error;
+    text = file.serialize();
+    return ERROR_SUCCESS;
+  });
 }
 
 // The common part of RegOpenKeyExA and RegCreateKeyExA: the parent, the new key's path and rights.
@@ -297,6 +226,25 @@ LSTATUS RegDeleteValueA(HKEY key, LPCSTR name) {
     if (!key_exists(file, opened->path)) return ERROR_KEY_DELETED;
     changed = file.delete_value(opened->path, value_name(name));
     return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  });
+}
+
+LSTATUS RegDeleteKeyA(HKEY key, LPCSTR sub_key) {
+  if (sub_key == nullptr) return ERROR_INVALID_PARAMETER;
+  const auto parent = resolve(key);
+  if (!parent) return ERROR_INVALID_HANDLE;
+  std::string path;
+  if (const LONG error = child_path(parent->path, sub_key, path)) return error;
+  if (path == kUserRoot || path == kMachineRoot) return ERROR_ACCESS_DENIED;
+  return update_store([&](RegFile& file, bool& changed) -> LONG {
+    if (!key_exists(file, parent->path)) return ERROR_KEY_DELETED;
+    if (!key_exists(file, path)) return ERROR_FILE_NOT_FOUND;
+    if (file.has_subkeys(path)) return ERROR_ACCESS_DENIED;
+    changed = file.delete_key(path);
+    // Keys on the way to a created key have no section of their own; the parent stays.
+    const std::string parent_path = path.substr(0, path.rfind('\\'));
+    if (parent_path != kUserRoot) file.add_key(parent_path);
+    return ERROR_SUCCESS;
   });
 }
 

@@ -313,4 +313,31 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
   EXPECT_EQ(std::distance(begin(folder), end(folder)), 2);
 }
 
+TEST_F(RegistryTest, DeleteKeyRemovesOnlyAKeyWithoutSubkeys) {
+  HKEY tool = create("Software\\Brennic\\Tool");
+  HKEY dialogs = create("Software\\Brennic\\Tool\\Dialogs");
+  EXPECT_EQ(set_string(dialogs, "Open", "/home/u"), ERROR_SUCCESS);
+  HKEY deep = create("Software\\Brennic\\Tool\\Dialogs\\Deep");
+
+  EXPECT_EQ(RegDeleteKeyA(tool, "dialogs"), ERROR_ACCESS_DENIED);  // it has a subkey
+  EXPECT_EQ(RegDeleteKeyA(tool, "Dialogs\\Deep"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyA(tool, "Dialogs\\Deep"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(query(deep, "x"), "<error 1018>");  // ERROR_KEY_DELETED through a stale handle
+  EXPECT_EQ(RegDeleteKeyA(deep, ""), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegDeleteKeyA(tool, "Dialogs"), ERROR_SUCCESS);
+  EXPECT_EQ(query(dialogs, "Open"), "<error 1018>");
+  EXPECT_EQ(vtutils::testing::read_file(store()).find("Dialogs"), std::string::npos);
+
+  // Brennic only exists as the way to Tool; deleting Tool leaves it, not an empty root.
+  EXPECT_EQ(RegDeleteKeyA(tool, ""), ERROR_SUCCESS);
+  HKEY brennic = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brennic", 0, KEY_READ, &brennic),
+            ERROR_SUCCESS);
+
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, nullptr), ERROR_INVALID_PARAMETER);
+  for (HKEY key : {tool, dialogs, deep, brennic}) EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+}
+
 }  // namespace

@@ -142,6 +142,15 @@ VTPLATFORM_API LSTATUS RegSetValueExA(HKEY key, LPCSTR value_name, DWORD reserve
 // ERROR_FILE_NOT_FOUND when there is no such value, otherwise the errors of RegSetValueExA.
 VTPLATFORM_API LSTATUS RegDeleteValueA(HKEY key, LPCSTR value_name);
 
+// Deletes the key `sub_key` below `key` (`key` itself when `sub_key` is empty) with its values.
+// As on Windows, only a key without subkeys is deleted: delete the subkeys first. Handles still
+// open on the deleted key fail from then on with ERROR_KEY_DELETED. The rights of `key` do not
+// matter; the user may delete any key of their own. ERROR_FILE_NOT_FOUND when the key does not
+// exist, ERROR_ACCESS_DENIED when it has subkeys or is a predefined key, ERROR_KEY_DELETED when
+// `key` was deleted since it was opened, ERROR_INVALID_PARAMETER when `sub_key` is null; the
+// store's file error when it cannot be written.
+VTPLATFORM_API LSTATUS RegDeleteKeyA(HKEY key, LPCSTR sub_key);
+
 // Closes a key handle. Closing a predefined key does nothing and succeeds.
 // ERROR_INVALID_HANDLE when `key` is not an open key.
 VTPLATFORM_API LSTATUS RegCloseKey(HKEY key);

@@ -1,0 +1,124 @@
+// The application object's profile, in the registry store and in INI files, on a temporary
+// $XDG_CONFIG_HOME.
+#include "vtplatform/mfc/win_app.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
+#include "vtplatform/win32/error.h"
+#include "vtplatform/win32/registry.h"
+
+namespace {
+
+using vtutils::testing::read_file;
+using vtutils::testing::ScopedEnv;
+using vtutils::testing::TempDir;
+
+class WinAppProfileTest : public ::testing::Test {
+ protected:
+  std::string store() const { return dir_.file("vtutils/registry.reg"); }
+
+  TempDir dir_;
+  ScopedEnv config_{"XDG_CONFIG_HOME", dir_.str()};
+};
+
+TEST_F(WinAppProfileTest, RegistryProfileLivesUnderTheApplicationsKey) {
+  CWinApp app("Tool");
+  char key[] = "Brennic";
+  app.SetRegistryKey(key);
+  std::strcpy(key, "Changed");  // the object keeps its own copy
+  EXPECT_STREQ(app.m_pszRegistryKey, "Brennic");
+  EXPECT_STREQ(app.m_pszProfileName, "Tool");
+
+  EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Open", "/fallback")), "/fallback");
+  EXPECT_FALSE(std::filesystem::exists(store()));  // reading creates no key
+  EXPECT_TRUE(app.WriteProfileString("Dialogs", "Open", "C:\\scans \"new\""));
+  EXPECT_TRUE(app.WriteProfileString("Dialogs", "Save", "/out"));
+  EXPECT_EQ(read_file(store()),
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Brennic\\Tool\\Dialogs]\n"
+            "\"Open\"=\"C:\\\\scans \\\"new\\\"\"\n"
+            "\"Save\"=\"/out\"\n\n");
+  EXPECT_EQ(std::string(app.GetProfileString("dialogs", "OPEN")), "C:\\scans \"new\"");
+
+  // A value of another type reads as missing.
+  HKEY dialogs = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brennic\\Tool\\Dialogs", 0, KEY_WRITE,
+                          &dialogs),
+            ERROR_SUCCESS);
+  const DWORD number = 7;
+  EXPECT_EQ(RegSetValueExA(dialogs, "Count", 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&number), sizeof number),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(dialogs), ERROR_SUCCESS);
+  EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Count", "none")), "none");
+
+  // A null value removes the entry, a null entry the section; what is gone stays removable.
+  EXPECT_TRUE(app.WriteProfileString("Dialogs", "Open", nullptr));
+  EXPECT_TRUE(app.WriteProfileString("Dialogs", "Open", nullptr));
+  EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Open", "gone")), "gone");
+  EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Save")), "/out");
+  EXPECT_TRUE(app.WriteProfileString("Dialogs", nullptr, nullptr));
+  EXPECT_TRUE(app.WriteProfileString("Dialogs", nullptr, nullptr));
+  EXPECT_TRUE(app.WriteProfileString("Never", "Open", nullptr));
+  EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Save", "gone")), "gone");
+  EXPECT_EQ(read_file(store()).find("Dialogs"), std::string::npos);
+  EXPECT_FALSE(app.WriteProfileString(nullptr, "Open", "x"));
+}
+
+TEST_F(WinAppProfileTest, WithoutANameTheProgramNamesTheProfile) {
+  CWinApp app;
+  app.SetRegistryKey("Brennic");
+  EXPECT_STREQ(app.m_pszProfileName, "vtutils_unit_tests");
+  CWinApp ini;
+  EXPECT_TRUE(ini.WriteProfileString("S", "k", "v"));
+  EXPECT_STREQ(ini.m_pszProfileName, "vtutils_unit_tests.ini");
+}
+
+TEST_F(WinAppProfileTest, IniProfileInTheDefaultOrTheHostsFile) {
+  {
+    CWinApp app("Tool");
+    EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Open", "/fallback")), "/fallback");
+    EXPECT_TRUE(app.WriteProfileString("Dialogs", "Open", "/home/u/scans"));
+    EXPECT_STREQ(app.m_pszProfileName, "Tool.ini");
+    EXPECT_EQ(read_file(dir_.file("vtutils/Tool.ini")), "[Dialogs]\nOpen=/home/u/scans\n");
+  }
+  const std::string own = dir_.file("host.ini");
+  CWinApp app("Tool");
+  app.m_pszProfileName = own.c_str();
+  const std::string long_value(1000, 'x');  // longer than the first buffer the object tries
+  EXPECT_TRUE(app.WriteProfileString("Dialogs", "Open", long_value.c_str()));
+  EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Open")), long_value);
+  EXPECT_TRUE(app.WriteProfileString("Dialogs", nullptr, nullptr));
+  EXPECT_EQ(read_file(own), "");
+  EXPECT_EQ(read_file(dir_.file("vtutils/Tool.ini")), "[Dialogs]\nOpen=/home/u/scans\n");
+}
+
+// What one run of the program writes, the next run reads: a child process writes and ends, and
+// the parent reads with an application object of its own.
+TEST_F(WinAppProfileTest, ValuesOutliveTheProcessThatWroteThem) {
+  for (const bool registry : {true, false}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      CWinApp app("Tool");
+      if (registry) app.SetRegistryKey("Brennic");
+      _exit(app.WriteProfileString("Dialogs", "Open", registry ? "/reg" : "/ini") ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    CWinApp app("Tool");
+    if (registry) app.SetRegistryKey("Brennic");
+    EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Open")), registry ? "/reg" : "/ini");
+  }
+}
+
+}  // namespace

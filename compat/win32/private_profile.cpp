@@ -1,0 +1,141 @@
+// The private profile functions on INI files: where a named file lives, the Windows buffer rules
+// for values and name lists, and the checks on what a line can hold.
+#include "vtplatform/win32/private_profile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vtplatform/win32/error.h"
+#include "win32/private_profile_file.h"
+#include "win32/shared_text_file.h"
+#include "win32/xdg_folders.h"
+
+using vtplatform::ProfileFile;
+using vtplatform::SharedTextFile;
+
+namespace {
+
+// The file that `file_name` names; nothing when it lies in the profile folder and the user's
+// configuration folder is unknown.
+std::optional<SharedTextFile> profile_file(LPCSTR file_name) {
+  const std::string_view name = file_name == nullptr ? "win.ini" : file_name;
+  if (name.find('/') != std::string_view::npos) return SharedTextFile(std::string(name));
+  const auto config = vtplatform::config_home();
+  if (!config) return std::nullopt;
+  return SharedTextFile(*config + "/vtutils/" + std::string(name),
+                        SharedTextFile::Folder::kCreate);
+}
+
+// Copies as much of `text` as fits with a terminator; the number of characters copied.
+DWORD copy_text(std::string_view text, LPSTR buffer, DWORD size) {
+  const std::size_t count = std::min<std::size_t>(text.size(), size - 1);
+  std::memcpy(buffer, text.data(), count);
+  buffer[count] = '\0';
+  return static_cast<DWORD>(count);
+}
+
+// Copies `names`, each with its terminator, and a final terminator. When they do not fit the last
+// name that does is cut so that the list still ends in two terminators, giving `size` - 2.
+DWORD copy_names(const std::vector<std::string>& names, LPSTR buffer, DWORD size) {
+  if (size == 1) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  std::size_t used = 0;
+  for (const std::string& name : names) {
+    if (used + name.size() + 2 > size) {
+      const std::size_t room = size - 2 - used;
+      std::memcpy(buffer + used, name.data(), room);
+      buffer[size - 2] = '\0';
+      buffer[size - 1] = '\0';
+      return size - 2;
+    }
+    std::memcpy(buffer + used, name.data(), name.size());
+    used += name.size();
+    buffer[used++] = '\0';
+  }
+  buffer[used] = '\0';
+  // The list's final terminator is not counted; an empty list gives 0.
+  return static_cast<DWORD>(used);
+}
+
+bool has_line_break(LPCSTR text) {
+  return text != nullptr && std::strpbrk(text, "\r\n") != nullptr;
+}
+
+// Whether the lines for these names and this value read back as they were meant: a key must be
+// one that a line can start with, and no text may end its line or its section header early.
+bool fits_in_lines(LPCSTR section, LPCSTR key, LPCSTR value) {
+  if (has_line_break(section) || has_line_break(key) || has_line_break(value)) return false;
+  if (std::strchr(section, ']') != nullptr) return false;
+  if (key == nullptr) return true;
+  const std::string_view name(key);
+  const std::size_t first = name.find_first_not_of(" \t");
+  return first != std::string_view::npos && name[first] != '[' && name[first] != ';' &&
+         name.find('=') == std::string_view::npos;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value, LPSTR buffer,
+                               DWORD size, LPCSTR file_name) {
+  if (buffer == nullptr || size == 0) return 0;
+  ProfileFile file;
+  if (const auto store = profile_file(file_name)) {
+    std::string text;
+    if (store->read(text) == ERROR_SUCCESS) file = ProfileFile::parse(text);
+  }
+  if (section == nullptr) return copy_names(file.section_names(), buffer, size);
+  if (key == nullptr) return copy_names(file.key_names(section), buffer, size);
+  if (const std::string* value = file.find_value(section, key)) {
+    SetLastError(ERROR_SUCCESS);
+    return copy_text(*value, buffer, size);
+  }
+  std::string_view fallback = default_value == nullptr ? "" : default_value;
+  while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  return copy_text(fallback, buffer, size);
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file_name) {
+  if (section == nullptr) {
+    if (key == nullptr && value == nullptr) return TRUE;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!fits_in_lines(section, key, value)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const auto store = profile_file(file_name);
+  if (!store) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  const LONG error = store->update([&](std::string& text, bool& changed) -> LONG {
+    ProfileFile file = ProfileFile::parse(text);
+    if (key == nullptr) {
+      changed = file.delete_section(section);
+    } else if (value == nullptr) {
+      changed = file.delete_key(section, key);
+    } else {
+      file.set_value(section, key, value);
+      changed = true;
+    }
+    if (!changed) return ERROR_SUCCESS;
+    // Setting a value the file already holds leaves the file alone.
+    std::string new_text = file.serialize();
+    changed = new_text != text;
+    text = std::move(new_text);
+    return ERROR_SUCCESS;
+  });
+  if (error != ERROR_SUCCESS) {
+    SetLastError(static_cast<DWORD>(error));
+    return FALSE;
+  }
+  return TRUE;
+}
