@@ -6,6 +6,7 @@
 
 #if defined(_WIN32)
 #include <afxwin.h>
+#include <afxdlgs.h>
 
 #include <string>
 namespace vtplatform {
@@ -25,12 +26,16 @@ class ProcessTableScope {};
 #include "vtplatform/base/ut_string.h"
 #include "vtplatform/mfc/cstring.h"
 #include "vtplatform/mfc/exceptions.h"
+#include "vtplatform/mfc/file_dialog.h"
+#include "vtplatform/mfc/file_dialog_presenter.h"
 #include "vtplatform/mfc/module_state.h"
 #include "vtplatform/mfc/string_table.h"
 #include "vtplatform/mfc/win_app.h"
+#include "vtplatform/mfc/window.h"
 #include "vtplatform/win32/access_rights.h"
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/com.h"
+#include "vtplatform/win32/commdlg.h"
 #include "vtplatform/win32/crt_time.h"
 #include "vtplatform/win32/debug.h"
 #include "vtplatform/win32/desktop.h"
@@ -43,9 +48,11 @@ class ProcessTableScope {};
 #include "vtplatform/win32/pipe.h"
 #include "vtplatform/win32/process.h"
 #include "vtplatform/win32/process_launch.h"
+#include "vtplatform/win32/private_profile.h"
 #include "vtplatform/win32/registry.h"
 #include "vtplatform/win32/security.h"
 #include "vtplatform/win32/shell_folder.h"
+#include "vtplatform/win32/shell_item.h"
 #include "vtplatform/win32/shell_path.h"
 #include "vtplatform/win32/storage.h"
 #include "vtplatform/win32/string_compare.h"
