@@ -23,6 +23,7 @@ class ProcessTableScope {};
 #include "vtplatform/apstring/ap_string.h"
 #include "vtplatform/apstring/encoding.h"
 #include "vtplatform/base/singleton.h"
+#include "vtplatform/base/ut_service.h"
 #include "vtplatform/base/ut_string.h"
 #include "vtplatform/mfc/cstring.h"
 #include "vtplatform/mfc/exceptions.h"
