@@ -3,16 +3,10 @@
 
 #include <algorithm>
 
+#include "win32/ascii_case.h"
+
 namespace vtplatform {
 namespace {
-
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool same_name(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return ascii_lower(x) == ascii_lower(y);
-         });
-}
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "vtplatform/win32/registry.h"
+#include "win32/ascii_case.h"
 
 namespace vtplatform {
 namespace {
@@ -12,14 +13,6 @@ namespace {
 constexpr std::string_view kVersionHeader = "Windows Registry Editor Version 5.00";
 // Hex lists are wrapped as regedit wraps them: a line is continued once it reaches this width.
 constexpr std::size_t kWrapColumn = 77;
-
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool same_name(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return ascii_lower(x) == ascii_lower(y);
-         });
-}
 
 bool is_space(char c) { return c == ' ' || c == '\t'; }
 
