@@ -58,7 +58,7 @@ TEST(ServiceRegistry, RegistersReplacesAndLocatesThroughTheInstance) {
   std::weak_ptr<Probe> first_alive = first;
   plain.register_service(utServiceName("test.registry"), std::move(first));
   plain.register_service(utServiceName(), std::make_shared<Probe>(9));  // ignored
-  plain.register_service(utServiceName("test.null"), nullptr);           // ignored
+  plain.register_service(utServiceName("test.null"), nullptr);          // ignored
   EXPECT_FALSE(plain.locate_service(utServiceName("test.null")));
 
   FallbackInstance fallback;
@@ -69,9 +69,9 @@ TEST(ServiceRegistry, RegistersReplacesAndLocatesThroughTheInstance) {
   EXPECT_FALSE(plain.locate_service(utServiceName("test.registry.deeper")));
 
   fallback.register_service(utServiceName("test.registry"), std::make_shared<Probe>(2));
-  EXPECT_EQ(std::dynamic_pointer_cast<Probe>(plain.locate_service(utServiceName("test.registry")))
-                ->id,
-            2);
+  EXPECT_EQ(
+      std::dynamic_pointer_cast<Probe>(plain.locate_service(utServiceName("test.registry")))->id,
+      2);
   EXPECT_FALSE(first_alive.expired());  // still held by `located`
   Probe::erase("test.registry");
 }

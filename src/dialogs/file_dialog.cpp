@@ -3,11 +3,18 @@
 #include "vtutils/file_dialog.h"
 
 #include <climits>
+#include <utility>
 
 namespace {
 
 // The text a record field points at, up to its first NUL; empty for no pointer.
 CString text_of(LPCSTR field) { return field != nullptr ? CString(field) : CString(); }
+
+// Makes `owned` the dialog's copy of `text` and points the record's `field` at it.
+void keep_text(CString& owned, CString text, LPCSTR& field) {
+  owned = std::move(text);
+  field = owned;
+}
 
 }  // namespace
 
@@ -35,28 +42,23 @@ LPOFNHOOKPROC vtuFileDialog::hook() const { return m_ofn.lpfnHook; }
 bool vtuFileDialog::contains_flag(DWORD mask) const { return (m_ofn.Flags & mask) != 0; }
 
 void vtuFileDialog::set_filter(CString filter) {
-  filter_ = filter;
-  m_ofn.lpstrFilter = filter_;
+  keep_text(filter_, std::move(filter), m_ofn.lpstrFilter);
 }
 
 void vtuFileDialog::set_initial_dir(CString folder) {
-  initial_dir_ = folder;
-  m_ofn.lpstrInitialDir = initial_dir_;
+  keep_text(initial_dir_, std::move(folder), m_ofn.lpstrInitialDir);
 }
 
 void vtuFileDialog::set_title(CString title) {
-  title_ = title;
-  m_ofn.lpstrTitle = title_;
+  keep_text(title_, std::move(title), m_ofn.lpstrTitle);
 }
 
 void vtuFileDialog::set_file_extension(CString extension) {
-  file_extension_ = extension;
-  m_ofn.lpstrDefExt = file_extension_;
+  keep_text(file_extension_, std::move(extension), m_ofn.lpstrDefExt);
 }
 
 void vtuFileDialog::set_template_name(CString name) {
-  template_name_ = name;
-  m_ofn.lpTemplateName = template_name_;
+  keep_text(template_name_, std::move(name), m_ofn.lpTemplateName);
 }
 
 void vtuFileDialog::set_filename(CString name) {

@@ -9,8 +9,8 @@
 namespace {
 
 vtuFileDialog open_dialog(const char* file_name = nullptr) {
-  return vtuFileDialog(TRUE, "txt", file_name, OFN_HIDEREADONLY, "Text (*.txt)|*.txt||", nullptr,
-                       0, FALSE);
+  return vtuFileDialog(TRUE, "txt", file_name, OFN_HIDEREADONLY, "Text (*.txt)|*.txt||", nullptr, 0,
+                       FALSE);
 }
 
 TEST(FileDialog, ConstructorFillsTheRecordAndLeavesOwnTextsUnset) {

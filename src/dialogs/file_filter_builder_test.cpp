@@ -79,12 +79,14 @@ TEST(FileFilterBuilder, CopiesAreDeepAndMovesTakeOnlyTheItems) {
 
   CFileFilterBuilder moved(std::move(source));
   EXPECT_EQ(moved.get_filter(false), full);
-  EXPECT_STREQ(source.get_filter(false), "All files (*.*)|*.*||");  // NOLINT(bugprone-use-after-move)
+  EXPECT_STREQ(source.get_filter(false),
+               "All files (*.*)|*.*||");  // NOLINT(bugprone-use-after-move)
 
   CFileFilterBuilder assigned;
   assigned = std::move(moved);
   EXPECT_EQ(assigned.get_filter(false), full);
-  EXPECT_STREQ(moved.get_filter(false), "All files (*.*)|*.*||");  // NOLINT(bugprone-use-after-move)
+  EXPECT_STREQ(moved.get_filter(false),
+               "All files (*.*)|*.*||");  // NOLINT(bugprone-use-after-move)
 }
 
 }  // namespace

@@ -41,8 +41,7 @@ vtuPersistentFileDialog::vtuPersistentFileDialog(const char* section, const char
                                                  const char* default_folder, BOOL open,
                                                  const char* default_extension,
                                                  const char* file_name, DWORD flags,
-                                                 const char* filter, CWnd* parent,
-                                                 BOOL vista_style)
+                                                 const char* filter, CWnd* parent, BOOL vista_style)
     : vtuFileDialog(open, default_extension, file_name, flags, filter, parent, 0, vista_style),
       section_(copy_of(section)),
       entry_(copy_of(entry)),

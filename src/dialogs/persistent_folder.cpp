@@ -16,12 +16,11 @@ void vtuPersistentFolder::restore(const char* section, const char* entry,
                                   const char* default_folder) {
   section_ = section;
   entry_ = entry;
-  const CString fallback = default_folder != nullptr ? CString(default_folder)
-                                                     : current_directory();
+  const CString fallback =
+      default_folder != nullptr ? CString(default_folder) : current_directory();
   CWinApp* application = AfxGetApp();
-  const CString folder = application != nullptr
-                             ? application->GetProfileString(section, entry, fallback)
-                             : fallback;
+  const CString folder =
+      application != nullptr ? application->GetProfileString(section, entry, fallback) : fallback;
   SetCurrentDirectoryA(folder);
 }
 
