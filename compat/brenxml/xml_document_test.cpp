@@ -1,0 +1,150 @@
+// Tests of documents and the standard factory: saving and parsing back, replacing files whole,
+// refusing malformed input, and finding the factory as a service.
+#include "vtplatform/brenxml/xml_document.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "testing/temp_dir.h"
+#include "vtplatform/brenxml/document_factory.h"
+
+namespace {
+
+using brenxml::createElement_appendChild;
+using brenxml::xmlDocument;
+using brenxml::xmlNode;
+using brenxml::xmlString;
+using vtutils::testing::read_file;
+using vtutils::testing::TempDir;
+using vtutils::testing::write_file;
+
+constexpr const char* kAwkward = "a \"quoted\" & 'single' <tag> ]]> \r\n\ttab";
+
+TEST(XmlDocument, SavedTextParsesBackToTheSameValues) {
+  TempDir dir;
+  xxmDocumentFactory factory;
+  std::unique_ptr<xmlDocument> document = factory.createDocument();
+  xmlNode root = document->createDocumentElement("settings");
+  xmlNode item = createElement_appendChild(root, "item");
+  ASSERT_NE(item.setAttribute("value", kAwkward), 0);
+  ASSERT_NE(item.setAttribute("count", -5), 0);
+  ASSERT_NE(createElement_appendChild(root, "note").setText("x < y && y > z"), 0);
+  const std::string path = dir.file("settings.xml");
+  std::string error;
+  ASSERT_TRUE(document->save(path.c_str(), error)) << error;
+
+  const std::string text = read_file(path);
+  EXPECT_EQ(text, document->toText());
+  EXPECT_TRUE(text.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>")) << text;
+
+  std::unique_ptr<xmlDocument> parsed = factory.parseFile(path.c_str(), error);
+  ASSERT_NE(parsed, nullptr) << error;
+  xmlNode read = parsed->documentElement().selectSingleNode("item");
+  xmlString value;
+  int count = 0;
+  ASSERT_NE(read.getAttribute("value", value), 0);
+  EXPECT_STREQ(value.c_str(), kAwkward);
+  ASSERT_NE(read.getAttribute("count", count), 0);
+  EXPECT_EQ(count, -5);
+  EXPECT_STREQ(parsed->documentElement().selectSingleNode("note").text().c_str(),
+               "x < y && y > z");
+  EXPECT_EQ(parsed->toText(), text);
+}
+
+TEST(XmlDocument, ParsingKeepsCommentsAndDropsTheOldDeclaration) {
+  xxmDocumentFactory factory;
+  std::string error;
+  std::unique_ptr<xmlDocument> document = factory.parseText(
+      "<?xml version='1.0' encoding='ISO-8859-1'?>\n<!-- keep me --><a b='caf\xE9'/>", error);
+  ASSERT_NE(document, nullptr) << error;
+  EXPECT_EQ(document->toText(),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- keep me -->\n<a b=\"caf\xC3\xA9\" />\n");
+}
+
+TEST(XmlDocument, SaveReplacesTheFileWholeAndKeepsItsPermissions) {
+  TempDir dir;
+  xxmDocumentFactory factory;
+  std::unique_ptr<xmlDocument> document = factory.createDocument();
+  std::string error;
+  const std::string path = dir.file("out.xml");
+  write_file(path, "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  EXPECT_FALSE(document->save(path.c_str(), error));  // nothing to save yet
+  EXPECT_NE(error.find("no document element"), std::string::npos) << error;
+  EXPECT_EQ(read_file(path), "old");
+
+  document->createDocumentElement("root");
+  ASSERT_TRUE(document->save(path.c_str(), error)) << error;
+  struct stat status {};
+  ASSERT_EQ(::stat(path.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
+  EXPECT_NE(read_file(path).find("<root />"), std::string::npos);
+
+  const std::string missing = dir.file("no/such/folder/out.xml");
+  error.clear();
+  EXPECT_FALSE(document->save(missing.c_str(), error));
+  EXPECT_NE(error.find(missing), std::string::npos) << error;
+  // Nothing but the saved file is left in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()), 1);
+}
+
+TEST(XmlDocument, MalformedInputGivesNoDocumentAndSaysWhere) {
+  xxmDocumentFactory factory;
+  struct Case {
+    const char* text;
+    const char* expected;  // part of the error text
+  };
+  for (const Case& c : {Case{"<a>\n  <b>\n</a>", "line 3"},
+                        Case{"<a></a><b/>", "more than one element"},
+                        Case{"<a/>trailing", "line 1, column 5: text outside"},
+                        Case{"<?xml version='1.0'?><![CDATA[x]]><a/>", "text outside"},
+                        Case{"", "ocument element"},
+                        Case{"<!-- only a comment -->", "ocument element"},
+                        Case{"<a>\n <b c='1' d='' c='2'/></a>", "line 2, column 3: an attribute"},
+                        Case{"<a>\n caf\xC3</a>", "line 2, column 5"},
+                        Case{"<a>\x01</a>", "line 1, column 4"}}) {
+    std::string error;
+    EXPECT_EQ(factory.parseText(c.text, error), nullptr) << c.text;
+    EXPECT_NE(error.find(c.expected), std::string::npos) << c.text << " -> " << error;
+  }
+}
+
+TEST(XmlDocument, UnreadableFilesGiveNoDocument) {
+  TempDir dir;
+  xxmDocumentFactory factory;
+  std::string error;
+  const std::string missing = dir.file("missing.xml");
+  EXPECT_EQ(factory.parseFile(missing.c_str(), error), nullptr);
+  EXPECT_NE(error.find(missing), std::string::npos) << error;
+  error.clear();
+  EXPECT_EQ(factory.parseFile(dir.str().c_str(), error), nullptr);  // a folder
+  EXPECT_FALSE(error.empty());
+  const std::string broken = dir.file("broken.xml");
+  write_file(broken, "<a><b></a>");
+  EXPECT_EQ(factory.parseFile(broken.c_str(), error), nullptr);
+  EXPECT_NE(error.find(broken + ": line 1"), std::string::npos) << error;
+}
+
+// Registers through a plain instance and takes the entry out again at the end.
+class Registry : public utService {
+ public:
+  static void erase(const utServiceName& name) { map().erase(name); }
+};
+
+TEST(XmlDocument, TheFactoryIsFoundAsADocumentFactoryService) {
+  Registry registry;
+  const utServiceName name("test.brenxml.factory");
+  registry.register_service(name, std::make_shared<xxmDocumentFactory>());
+  auto factory = std::dynamic_pointer_cast<axmDocumentFactory>(registry.locate_service(name));
+  Registry::erase(name);
+  ASSERT_NE(factory, nullptr);
+  EXPECT_FALSE(factory->createDocument()->createDocumentElement("x").isNull());
+}
+
+}  // namespace
