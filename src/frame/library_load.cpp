@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "frame/dll_main.h"
+#include "services/xml_service_name.h"
 #include "vtutils/dependency_manager.h"
 
 namespace {
@@ -40,6 +41,13 @@ class DependencyManagerRelease {
 };
 
 DependencyManagerRelease dependency_manager_release;
+
+}  // namespace
+
+// The name under which XML document factories are registered.
+const utServiceName vtutils::xml_service_name("xml");
+
+namespace {
 
 // Calls DllMain once everything above exists, and on unload before any of it goes.
 class EntryPoint {

@@ -1,0 +1,32 @@
+// vtuXmlServiceRegistration and vtuXmlServiceScope: making sure that a document factory is
+// registered under the XML service name.
+#include "vtutils/xml_service.h"
+
+#include <memory>
+
+#include "services/xml_service_name.h"
+
+bool vtuXmlServiceRegistration::is_xml_service_registered() {
+  utService* const instance = utService::get_instance();
+  if (instance == nullptr) return false;
+  for (utServiceName name = vtutils::xml_service_name; !name.invalid(); name.dequalify()) {
+    if (std::dynamic_pointer_cast<axmDocumentFactory>(instance->locate_service(name))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void vtuXmlServiceRegistration::register_standard_xml_service() {
+  utService* const instance = utService::get_instance();
+  if (instance == nullptr || is_xml_service_registered()) return;
+  instance->register_service(vtutils::xml_service_name, std::make_shared<xxmDocumentFactory>());
+}
+
+vtuXmlServiceScope::vtuXmlServiceScope() {
+  // A throw here destroys the base, which restores the previous instance and removes what was
+  // added.
+  vtuXmlServiceRegistration::register_standard_xml_service();
+}
+
+vtuXmlServiceScope::~vtuXmlServiceScope() = default;
