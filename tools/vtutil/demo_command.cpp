@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "dialogs_demo.h"
 #include "documents_demo.h"
 #include "numeric_demo.h"
 #include "paths_demo.h"
@@ -86,7 +87,7 @@ void run_demo() {
   std::printf("VTUtils %s on Linux\n", VTUTILS_VERSION);
   for (void (*section)() : {show_string_conversion, show_code_pages, show_natural_order,
                             show_hashes, print_numeric_demo, print_paths_demo,
-                            print_documents_demo, print_processes_demo}) {
+                            print_documents_demo, print_dialogs_demo, print_processes_demo}) {
     std::printf("\n");
     section();
   }

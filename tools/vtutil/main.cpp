@@ -13,14 +13,17 @@ int main(int argc, char** argv) {
   add_desktop_command(app);
   add_deps_command(app);
   add_dump_command(app);
+  add_filter_command(app);
   add_hash_command(app);
   add_kill_command(app);
   add_layout_command(app);
   add_log_command(app);
+  add_open_command(app);
   add_path_command(app);
   add_ps_command(app);
   add_round_command(app);
   add_run_command(app);
+  add_save_command(app);
   add_share_command(app);
   add_sort_command(app);
   add_storage_command(app);
