@@ -27,3 +27,4 @@ void add_storage_command(CLI::App& app);
 void add_tempname_command(CLI::App& app);
 void add_tolerance_command(CLI::App& app);
 void add_units_command(CLI::App& app);
+void add_xml_command(CLI::App& app);

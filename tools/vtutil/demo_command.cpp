@@ -12,6 +12,7 @@
 #include "numeric_demo.h"
 #include "paths_demo.h"
 #include "processes_demo.h"
+#include "xml_demo.h"
 #include "vtutils/vtutils.h"
 
 namespace {
@@ -87,7 +88,8 @@ void run_demo() {
   std::printf("VTUtils %s on Linux\n", VTUTILS_VERSION);
   for (void (*section)() : {show_string_conversion, show_code_pages, show_natural_order,
                             show_hashes, print_numeric_demo, print_paths_demo,
-                            print_documents_demo, print_dialogs_demo, print_processes_demo}) {
+                            print_documents_demo, print_dialogs_demo, print_xml_demo,
+                            print_processes_demo}) {
     std::printf("\n");
     section();
   }

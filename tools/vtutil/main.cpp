@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   add_tempname_command(app);
   add_tolerance_command(app);
   add_units_command(app);
+  add_xml_command(app);
   CLI11_PARSE(app, argc, argv);
   return 0;
 }
