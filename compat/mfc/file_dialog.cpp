@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -166,13 +167,20 @@ INT_PTR CFileDialog::DoModal() {
   const std::shared_ptr<vtplatform::FileDialogPresenter> presenter =
       vtplatform::file_dialog_presenter();
   if (!presenter) return IDCANCEL;
-  const FileDialogRequest request = request_from(m_ofn, m_bOpenFileDialog != FALSE);
+  FileDialogRequest request = request_from(m_ofn, m_bOpenFileDialog != FALSE);
   // A rejected answer keeps the dialog open: the presenter is asked again.
   for (;;) {
     const std::optional<FileDialogAnswer> answer = presenter->show(request);
     if (!answer) return IDCANCEL;
     const std::optional<std::vector<std::string>> paths = checked_paths(*answer, request);
     if (!paths) return IDCANCEL;
+    // The presenter asked about overwriting the name it was given. When the default extension
+    // makes that the name of a file that exists, the dialog shows that name to be asked about.
+    if (request.confirm_overwrite && paths->front() != answer->paths.front() &&
+        std::filesystem::exists(paths->front())) {
+      request.initial_name = paths->front();
+      continue;
+    }
     m_ofn.nFilterIndex = answer->filter_index;
     if (!selection_) {
       if (const DWORD needed = write_answer(*paths); needed != 0) return fail_too_small(needed);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -87,15 +88,17 @@ class ToolProcess {
   ToolProcess(const ToolProcess&) = delete;
   ToolProcess& operator=(const ToolProcess&) = delete;
 
-  // The exit code, or -1 when the tool ended by a signal or cannot be waited for.
-  int wait() {
+  // The exit code; -1 when the tool ended by a signal; nothing when the host reaps its children
+  // itself (SIGCHLD ignored), so that no exit code is left to learn.
+  std::optional<int> wait() {
     int status = 0;
     pid_t result;
     do {
       result = ::waitpid(pid_, &status, 0);
     } while (result < 0 && errno == EINTR);
     pid_ = 0;
-    return result > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (result < 0) return std::nullopt;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
  private:
@@ -103,7 +106,7 @@ class ToolProcess {
 };
 
 struct ToolResult {
-  int exit_code = -1;
+  std::optional<int> exit_code;
   std::string output;
 };
 
@@ -260,8 +263,9 @@ class DesktopFileDialogPresenter final : public FileDialogPresenter {
     const bool zenity = tool_ == Tool::kZenity;
     const std::optional<ToolResult> result =
         run_tool(program_, zenity ? zenity_arguments(request) : kdialog_arguments(request));
-    // Exit code 1 is the user's cancel; any other failure of the tool cancels too.
-    if (!result || result->exit_code != 0) return std::nullopt;
+    // Exit code 1 is the user's cancel; any other failure of the tool cancels too. Without an
+    // exit code, an answer printed counts: a cancel prints nothing.
+    if (!result || result->exit_code.value_or(0) != 0) return std::nullopt;
     std::string_view separator;
     if (request.open && request.multiple) separator = zenity ? kZenitySeparator : "\n";
     FileDialogAnswer answer;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 #include "vtplatform/mfc/file_dialog.h"
 #include "vtplatform/mfc/file_dialog_presenter.h"
 #include "vtplatform/win32/com_ptr.h"
@@ -202,6 +203,26 @@ class CheckingDialog : public CFileDialog {
     return rejections-- > 0;
   }
 };
+
+// The tool asked about "report", not "report.csv": the dialog shows the full name again, so that
+// overwriting the existing file is asked about.
+TEST_F(FileDialogTest, DefaultExtensionNamingAnExistingFileIsShownAgain) {
+  vtutils::testing::TempDir folder;
+  vtutils::testing::write_file(folder.file("report.csv"), "old");
+  script_->add_answer({folder.file("report")});
+  script_->add_answer({folder.file("report.csv")});
+  CFileDialog dialog(FALSE, "csv", nullptr, OFN_OVERWRITEPROMPT, nullptr, nullptr, 0, kClassic);
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  const auto requests = script_->requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].initial_name, folder.file("report.csv"));
+  EXPECT_STREQ(dialog.GetPathName(), folder.file("report.csv").c_str());
+
+  script_->add_answer({folder.file("fresh")});
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_STREQ(dialog.GetPathName(), folder.file("fresh.csv").c_str());
+  EXPECT_EQ(script_->requests().size(), 3u);
+}
 
 TEST_F(FileDialogTest, RejectedAnswerAsksAgain) {
   CheckingDialog dialog(0, kClassic);

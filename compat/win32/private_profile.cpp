@@ -12,6 +12,7 @@
 #include "vtplatform/win32/error.h"
 #include "win32/private_profile_file.h"
 #include "win32/shared_text_file.h"
+#include "win32/sibling_file.h"
 #include "win32/xdg_folders.h"
 
 using vtplatform::ProfileFile;
@@ -23,11 +24,15 @@ namespace {
 // configuration folder is unknown.
 std::optional<SharedTextFile> profile_file(LPCSTR file_name) {
   const std::string_view name = file_name == nullptr ? "win.ini" : file_name;
-  if (name.find('/') != std::string_view::npos) return SharedTextFile(std::string(name));
+  // INI files are ordinary files of their user, which the user may share with others.
+  const mode_t rights = vtplatform::new_file_rights();
+  if (name.find('/') != std::string_view::npos) {
+    return SharedTextFile(std::string(name), SharedTextFile::Folder::kExisting, rights);
+  }
   const auto config = vtplatform::config_home();
   if (!config) return std::nullopt;
-  return SharedTextFile(*config + "/vtutils/" + std::string(name),
-                        SharedTextFile::Folder::kCreate);
+  return SharedTextFile(*config + "/vtutils/" + std::string(name), SharedTextFile::Folder::kCreate,
+                        rights);
 }
 
 // Copies as much of `text` as fits with a terminator; the number of characters copied.

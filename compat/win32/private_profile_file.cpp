@@ -75,6 +75,7 @@ std::string ProfileFile::serialize() const {
 
 template <typename Visit>
 void ProfileFile::for_each_in(std::string_view section, Visit visit) const {
+  section = trim(section);  // names read from the file lose their blanks too
   bool inside = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
@@ -104,6 +105,7 @@ std::vector<std::string> ProfileFile::key_names(std::string_view section) const 
 }
 
 const std::string* ProfileFile::find_value(std::string_view section, std::string_view key) const {
+  key = trim(key);
   const std::string* found = nullptr;
   for_each_in(section, [&](std::size_t i) {
     const Line& line = lines_[i];
@@ -116,6 +118,8 @@ const std::string* ProfileFile::find_value(std::string_view section, std::string
 
 void ProfileFile::set_value(std::string_view section, std::string_view key,
                             std::string_view value) {
+  section = trim(section);
+  key = trim(key);
   std::size_t entry = lines_.size();
   for_each_in(section, [&](std::size_t i) {
     const Line& line = lines_[i];
@@ -152,6 +156,7 @@ void ProfileFile::set_value(std::string_view section, std::string_view key,
 }
 
 bool ProfileFile::delete_key(std::string_view section, std::string_view key) {
+  key = trim(key);
   std::vector<bool> doomed(lines_.size());
   bool any = false;
   for_each_in(section, [&](std::size_t i) {
@@ -162,6 +167,7 @@ bool ProfileFile::delete_key(std::string_view section, std::string_view key) {
 }
 
 bool ProfileFile::delete_section(std::string_view section) {
+  section = trim(section);
   std::vector<bool> doomed(lines_.size());
   bool any = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {

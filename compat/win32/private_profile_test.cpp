@@ -62,6 +62,30 @@ TEST_F(PrivateProfileTest, ValuesRoundTripThroughTheProfileFolder) {
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
+TEST_F(PrivateProfileTest, NamesIgnoreBlanksAroundThemAsTheFileDoes) {
+  EXPECT_TRUE(WritePrivateProfileStringA(" Dialogs ", "\tOpen ", "/srv", "tool.ini"));
+  EXPECT_EQ(read_file(profile()), "[Dialogs]\nOpen=/srv\n");
+  EXPECT_EQ(get("Dialogs ", " open"), "/srv");
+  EXPECT_TRUE(WritePrivateProfileStringA("Dialogs\t", nullptr, nullptr, "tool.ini"));
+  EXPECT_EQ(read_file(profile()), "");
+}
+
+// A file the user shares, reached through a link: a change keeps its rights and the link.
+TEST_F(PrivateProfileTest, ChangesKeepTheFilesRightsAndLinks) {
+  const std::string shared = dir_.file("shared.ini");
+  write_file(shared, "[A]\nk=1\n");
+  std::filesystem::permissions(shared, std::filesystem::perms(0664));
+  const std::string link = dir_.file("link.ini");
+  std::filesystem::create_symlink(shared, link);
+  EXPECT_EQ(get("A", "k", "", link.c_str()), "1");
+  EXPECT_FALSE(std::filesystem::exists(link + ".lock"));  // reads create nothing
+
+  EXPECT_TRUE(WritePrivateProfileStringA("A", "k", "2", link.c_str()));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(read_file(shared), "[A]\nk=2\n");
+  EXPECT_EQ(std::filesystem::status(shared).permissions(), std::filesystem::perms(0664));
+}
+
 TEST_F(PrivateProfileTest, ChangesKeepEveryLineTheyDoNotTouch) {
   std::filesystem::create_directories(dir_.file("vtutils"));
   const std::string original =

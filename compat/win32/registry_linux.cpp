@@ -94,8 +94,9 @@ std::string_view value_name(LPCSTR name) { return name == nullptr ? std::string_
 std::optional<vtplatform::SharedTextFile> store_file() {
   const auto config = vtplatform::config_home();
   if (!config) return std::nullopt;
+  // The store is the user's own: nobody else reads or changes it.
   return vtplatform::SharedTextFile(*config + "/vtutils/registry.reg",
-                                    vtplatform::SharedTextFile::Folder::kCreate);
+                                    vtplatform::SharedTextFile::Folder::kCreate, 0600);
 }
 
 // The store as it is now, read under a shared lock.

@@ -17,9 +17,15 @@
 namespace vtplatform {
 namespace {
 
-// Holds a flock on the lock file until it goes; closing the descriptor releases it.
-UniqueFd lock_file(const std::string& lock_path, int operation) {
-  UniqueFd lock(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+// Holds a flock on the lock file until it goes; closing the descriptor releases it. A shared lock
+// needs only a lock file that is there, read-only: reading creates nothing, and a file that
+// another user's change created still serves. An exclusive lock creates the lock file with
+// `rights`, and flock works as well on a descriptor opened read-only.
+UniqueFd lock_file(const std::string& lock_path, int operation, mode_t rights) {
+  UniqueFd lock;
+  if (operation == LOCK_EX)
+    lock.reset(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, rights));
+  if (!lock.valid()) lock.reset(::open(lock_path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!lock.valid()) return lock;
   while (::flock(lock.get(), operation) != 0) {
     if (errno != EINTR) return UniqueFd();
@@ -43,31 +49,16 @@ LONG read_text(const std::string& path, std::string& text) {
   }
 }
 
-// Writes `text` beside the file, as ".<name>.XXXXXX", and renames it over the file.
-LONG replace_text(const std::string& path, const std::string& text) {
-  const std::string name = std::filesystem::path(path).filename().string();
-  SiblingFile sibling(path, "." + name + ".");
-  if (!sibling.valid()) return win32_error_from_errno(errno);
-  for (std::size_t written = 0; written < text.size();) {
-    const ssize_t put = ::write(sibling.fd(), text.data() + written, text.size() - written);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return win32_error_from_errno(errno);
-    }
-    written += static_cast<std::size_t>(put);
-  }
-  if (::fsync(sibling.fd()) != 0) return win32_error_from_errno(errno);
-  const int error = sibling.rename_to(path.c_str());
-  return error == 0 ? ERROR_SUCCESS : win32_error_from_errno(error);
-}
-
 }  // namespace
 
-SharedTextFile::SharedTextFile(std::string path, Folder folder)
-    : path_(std::move(path)), lock_path_(path_ + ".lock"), folder_(folder) {}
+SharedTextFile::SharedTextFile(std::string path, Folder folder, mode_t new_rights)
+    : path_(std::move(path)),
+      lock_path_(path_ + ".lock"),
+      folder_(folder),
+      new_rights_(new_rights) {}
 
 LONG SharedTextFile::read(std::string& text) const {
-  const UniqueFd lock = lock_file(lock_path_, LOCK_SH);
+  const UniqueFd lock = lock_file(lock_path_, LOCK_SH, new_rights_);
   return read_text(path_, text);
 }
 
@@ -77,13 +68,14 @@ LONG SharedTextFile::update(
     std::error_code ignored;  // a folder that cannot be made shows as the lock file's error
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
   }
-  const UniqueFd lock = lock_file(lock_path_, LOCK_EX);
+  const UniqueFd lock = lock_file(lock_path_, LOCK_EX, new_rights_);
   if (!lock.valid()) return win32_error_for_path(errno, lock_path_.c_str());
   std::string text;
   if (const LONG error = read_text(path_, text)) return error;
   bool changed = false;
   if (const LONG error = change(text, changed); error != ERROR_SUCCESS || !changed) return error;
-  return replace_text(path_, text);
+  const int error = replace_file(path_, text, new_rights_);
+  return error == 0 ? ERROR_SUCCESS : win32_error_from_errno(error);
 }
 
 }  // namespace vtplatform

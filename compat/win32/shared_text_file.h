@@ -2,8 +2,10 @@
 // store and the INI profiles. Reads take a shared lock and changes an exclusive one on
 // "<file>.lock" beside the file (flock), and a change writes the whole new text beside the file
 // and renames it over the old one, so a reader sees the file before or after a change, never a
-// part of it.
+// part of it. Reading creates nothing.
 #pragma once
+
+#include <sys/types.h>
 
 #include <functional>
 #include <string>
@@ -17,8 +19,9 @@ class SharedTextFile {
   enum class Folder { kExisting, kCreate };
 
   // The file at `path`. With Folder::kCreate a change first creates the file's folder and those
-  // above it; with kExisting a missing folder fails the change.
-  explicit SharedTextFile(std::string path, Folder folder = Folder::kExisting);
+  // above it; with kExisting a missing folder fails the change. A file that a change creates, and
+  // the lock file, get `new_rights`; a replaced file keeps its own.
+  SharedTextFile(std::string path, Folder folder, mode_t new_rights);
 
   const std::string& path() const { return path_; }
 
@@ -36,6 +39,7 @@ class SharedTextFile {
   std::string path_;
   std::string lock_path_;
   Folder folder_;
+  mode_t new_rights_;
 };
 
 }  // namespace vtplatform

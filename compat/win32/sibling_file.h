@@ -2,6 +2,8 @@
 // replaced whole or not at all. The file is removed again unless the rename happened.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -29,5 +31,14 @@ class SiblingFile {
   UniqueFd fd_;
   bool renamed_ = false;
 };
+
+// The rights that open(2) gives a new file created with 0666: those without the process's umask.
+mode_t new_file_rights();
+
+// Replaces the file `target` whole with `text`: written beside it as ".<name>.XXXXXX", synced and
+// renamed over it, so that readers see the old text or the new one. The new file keeps the rights
+// of the file it replaces, or gets `new_rights` where there was none. A symbolic link at
+// `target` stays: the file it leads to is replaced. 0, or the errno of the failure.
+int replace_file(const std::string& target, std::string_view text, mode_t new_rights);
 
 }  // namespace vtplatform

@@ -39,7 +39,8 @@ class VTUTILS_API vtuFileDialog : public CFileDialog {
 
   // Each text setter keeps its own copy and points the field at it until it is called again or
   // the dialog is destroyed. The text goes to the record unchanged: a filter given here must
-  // already be in the system's form, each part ended by a NUL and the list by one more.
+  // already be in the system's form, each part ended by a NUL and the list by one more. The copy
+  // gets one NUL more than the text has, so that a list without its end is not read past.
   void set_filter(CString filter);
   void set_initial_dir(CString folder);
   void set_title(CString title);

@@ -19,9 +19,10 @@ class VTUTILS_API CFileFilterBuilder {
   CFileFilterBuilder();
   CFileFilterBuilder(const CFileFilterBuilder& other);
   CFileFilterBuilder& operator=(const CFileFilterBuilder& other);
-  // Copy the catch-all setting and take over the file types; `other` is left without any.
-  CFileFilterBuilder(CFileFilterBuilder&& other) noexcept;
-  CFileFilterBuilder& operator=(CFileFilterBuilder&& other) noexcept;
+  // Copy the catch-all setting and take over the file types; `other` is left without any. Copying
+  // the description may allocate, so a move may throw the allocation failure.
+  CFileFilterBuilder(CFileFilterBuilder&& other);
+  CFileFilterBuilder& operator=(CFileFilterBuilder&& other);
   ~CFileFilterBuilder();
 
   // Appends a file type. `patterns` is one or more wildcard patterns separated by ";", used as

@@ -42,6 +42,11 @@ LPOFNHOOKPROC vtuFileDialog::hook() const { return m_ofn.lpfnHook; }
 bool vtuFileDialog::contains_flag(DWORD mask) const { return (m_ofn.Flags & mask) != 0; }
 
 void vtuFileDialog::set_filter(CString filter) {
+  // The dialog reads the list up to an empty part. One more NUL after the text gives a list
+  // that lacks it an end inside the copy, and changes nothing in one that has it.
+  const int length = filter.GetLength();
+  filter.GetBufferSetLength(length + 1);
+  filter.ReleaseBuffer(length + 1);
   keep_text(filter_, std::move(filter), m_ofn.lpstrFilter);
 }
 

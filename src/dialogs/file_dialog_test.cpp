@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -50,6 +51,18 @@ TEST(FileDialog, EachTextSetterKeepsItsOwnCopy) {
   dialog.set_title(CString("Again"));
   EXPECT_STREQ(dialog.title(), "Again");
   EXPECT_STREQ(dialog.initial_dir(), "/srv/drawings");
+}
+
+TEST(FileDialog, AFilterWithoutItsEndIsNotReadPast) {
+  vtuFileDialog dialog = open_dialog();
+  dialog.set_filter(CString("Text (*.txt)|*.txt|"));  // the framework's form, not the system's
+  auto script = std::make_shared<vtplatform::ScriptedFileDialogPresenter>();
+  script->add_cancel();
+  const auto previous = vtplatform::set_file_dialog_presenter(script);
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  vtplatform::set_file_dialog_presenter(previous);
+  ASSERT_EQ(script->requests().size(), 1u);
+  EXPECT_EQ(script->requests()[0].filters.size(), 1u);
 }
 
 TEST(FileDialog, FileNameBufferFollowsTheNameOrTheSizeGiven) {

@@ -21,12 +21,12 @@ CFileFilterBuilder::CFileFilterBuilder(const CFileFilterBuilder& other) = defaul
 
 CFileFilterBuilder& CFileFilterBuilder::operator=(const CFileFilterBuilder& other) = default;
 
-CFileFilterBuilder::CFileFilterBuilder(CFileFilterBuilder&& other) noexcept
+CFileFilterBuilder::CFileFilterBuilder(CFileFilterBuilder&& other)
     : combine_(other.combine_),
       all_files_description_(other.all_files_description_),
       items_(std::exchange(other.items_, {})) {}
 
-CFileFilterBuilder& CFileFilterBuilder::operator=(CFileFilterBuilder&& other) noexcept {
+CFileFilterBuilder& CFileFilterBuilder::operator=(CFileFilterBuilder&& other) {
   combine_ = other.combine_;
   all_files_description_ = other.all_files_description_;
   items_ = std::exchange(other.items_, {});

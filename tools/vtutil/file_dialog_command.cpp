@@ -82,7 +82,11 @@ void run_file_dialog(const char* command, bool open, const FileDialogOptions& op
                                              text_or_null(options.name), flags,
                                              text_or_null(options.filter), nullptr, 0, vista);
     if (!options.folder.empty()) dialog->set_initial_dir(options.folder.c_str());
-    if (options.multiple) dialog->set_filename_size(kMultipleSelectionBufferSize);
+    if (options.multiple) {
+      // The larger buffer is the dialog's own text, not the constructor's buffer with the name.
+      dialog->set_filename(options.name.c_str());
+      dialog->set_filename_size(kMultipleSelectionBufferSize);
+    }
   }
   if (!options.title.empty()) dialog->set_title(options.title.c_str());
 

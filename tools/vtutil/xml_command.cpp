@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "command_failure.h"
@@ -92,7 +93,9 @@ void run_set(const XmlOptions& options) {
   const vtuXmlServiceScope services;
   axmDocumentFactory& factory = *document_factory();
   std::unique_ptr<brenxml::xmlDocument> document;
-  if (!options.create_root.empty() && !std::filesystem::exists(options.file)) {
+  std::error_code error;
+  if (!options.create_root.empty() && !std::filesystem::exists(options.file, error)) {
+    if (error) fail_command("xml set", options.file + ": " + error.message());
     document = factory.createDocument();
     if (document->createDocumentElement(options.create_root.c_str()).isNull()) {
       fail_command("xml set", "not an element name: " + options.create_root);
@@ -105,6 +108,11 @@ void run_set(const XmlOptions& options) {
   // A value that is there already is changed in place, since readers take the first one; a new
   // one is appended as vtuXML appends it.
   brenxml::xmlNode existing = node.selectSingleNode(name);
+  // NAME is queried like vtuXML queries it, but only a child element of that name may be changed.
+  if (!existing.isNull() &&
+      (!(existing.parentNode() == node) || options.name != existing.nodeName().c_str())) {
+    fail_command("xml set", "not an element name: " + options.name);
+  }
   const bool text = options.type == "text";
   const int number = text ? 0 : parse_number(options.value, options.type);
   if (!existing.isNull()) {
@@ -123,8 +131,8 @@ void run_set(const XmlOptions& options) {
     fail_command("xml set", "cannot store " + options.name +
                                 " there (not an element name, or text XML cannot hold)");
   }
-  std::string error;
-  if (!document->save(options.file.c_str(), error)) fail_command("xml set", error);
+  std::string save_error;
+  if (!document->save(options.file.c_str(), save_error)) fail_command("xml set", save_error);
 }
 
 // The arguments that get and set share.
