@@ -7,8 +7,6 @@
 #include "vtplatform/export.h"
 #include "vtplatform/win32/types.h"
 
-struct HWND__;
-using HWND = HWND__*;
 using WPARAM = std::uintptr_t;
 using UINT_PTR = std::uintptr_t;
 using INT_PTR = std::intptr_t;

@@ -8,9 +8,6 @@
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/types.h"
 
-struct HWND__;
-using HWND = HWND__*;
-
 // The user's documents folder: XDG_DOCUMENTS_DIR, default ~/Documents.
 inline constexpr int CSIDL_PERSONAL = 0x0005;
 // The documents shared with other users: XDG_PUBLICSHARE_DIR, default ~/Public. Linux has no

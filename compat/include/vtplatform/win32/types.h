@@ -29,6 +29,9 @@ using SCODE = LONG;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
+// A window. Nothing here makes windows; dialogs only pass their owner's handle along.
+struct HWND__;
+using HWND = HWND__*;
 
 #ifndef TRUE
 #define TRUE 1
