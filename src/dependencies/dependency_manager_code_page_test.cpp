@@ -1,16 +1,20 @@
-// Tests of vtuDependencyManager under a legacy single-byte ANSI code page: this binary runs with
-// LC_ALL=de_DE.CP1252.
+// Tests of vtuDependencyManager under each code page of the test table: paths are UTF-8 only
+// inside the stream.
 #include "vtutils/dependency_manager.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "dependencies/test_storage.h"
+#include "testing/code_page_samples.h"
 #include "testing/temp_dir.h"
 
 namespace {
 
-TEST(DependencyManagerCp1252, PathIsUtf8OnlyInsideTheStream) {
-  ASSERT_EQ(GetACP(), 1252u);
+TEST(DependencyManagerCodePage, PathIsUtf8OnlyInsideTheStream) {
+  const auto& word = vtutils::testing::code_page_samples().word;
+  const std::string path = std::string("D:\\Projekte\\") + word.ansi + ".stp";
   const vtutils::testing::TempDir folder;
   const auto file = folder.path() / "document.fop";
   vtuDependencyManager& manager = vtuDependencyManager::singleton();
@@ -18,7 +22,7 @@ TEST(DependencyManagerCp1252, PathIsUtf8OnlyInsideTheStream) {
     const auto storage = vtutils::testing::create_file_storage(file);
     ASSERT_NE(storage, nullptr);
     manager.start_save_dependencies();
-    manager.add_cad_path(17, utString("D:\\Projekte\\Geh\xE4use.stp"));
+    manager.add_cad_path(17, utString(path.c_str()));
     manager.save_dependencies(storage.get());
     ASSERT_EQ(storage->Commit(STGC_DEFAULT), S_OK);
   }
@@ -26,11 +30,12 @@ TEST(DependencyManagerCp1252, PathIsUtf8OnlyInsideTheStream) {
   const auto storage = vtutils::testing::open_file_storage(file);
   ASSERT_NE(storage, nullptr);
   EXPECT_EQ(vtutils::testing::read_dependency_stream(*storage),
-            "\nVERSION\n1\n\nFILE_REFERENCE\nCAD-17\nD:\\Projekte\\Geh\xC3\xA4use.stp\n\n");
+            std::string("\nVERSION\n1\n\nFILE_REFERENCE\nCAD-17\nD:\\Projekte\\") + word.utf8 +
+                ".stp\n\n");
   manager.load_dependencies(storage.get());
-  utString path;
-  manager.cad_path(17, path);
-  EXPECT_STREQ(path.data(), "D:\\Projekte\\Geh\xE4use.stp");
+  utString loaded;
+  manager.cad_path(17, loaded);
+  EXPECT_STREQ(loaded.data(), path.c_str());
   vtuDependencyManager::delete_singleton();
 }
 
