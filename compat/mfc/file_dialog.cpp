@@ -12,10 +12,12 @@
 #include "mfc/file_dialog_presenters.h"
 #include "vtplatform/mfc/win_app.h"
 #include "vtplatform/win32/module.h"
+#include "win32/ansi_text.h"
 #include "win32/shell_items.h"
 
 namespace {
 
+using vtplatform::AnsiText;
 using vtplatform::FileDialogAnswer;
 using vtplatform::FileDialogFilter;
 using vtplatform::FileDialogRequest;
@@ -79,11 +81,13 @@ FileDialogRequest request_from(const OPENFILENAMEA& record, bool open) {
 }
 
 std::string_view folder_of(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = AnsiText(path).rfind('/');
   return path.substr(0, slash == 0 ? 1 : slash);
 }
 
-std::string_view name_of(std::string_view path) { return path.substr(path.rfind('/') + 1); }
+std::string_view name_of(std::string_view path) {
+  return path.substr(AnsiText(path).rfind('/') + 1);
+}
 
 // The answer's paths as the record gets them, or nothing for an answer that no dialog gives:
 // no path, a relative path or one without a file name, several paths where one was asked for or
@@ -100,7 +104,7 @@ std::optional<std::vector<std::string>> checked_paths(const FileDialogAnswer& an
       return std::nullopt;
     }
     if (!request.open && !request.default_extension.empty() &&
-        name_of(path).find('.') == std::string_view::npos) {
+        AnsiText(name_of(path)).find('.') == std::string_view::npos) {
       path += '.' + request.default_extension;
     }
   }
@@ -141,10 +145,14 @@ CFileDialog::CFileDialog(BOOL open, LPCSTR default_extension, LPCSTR file_name, 
   m_ofn.lpstrDefExt = default_extension;
   m_ofn.Flags = flags | OFN_EXPLORER;
   if (filter != nullptr) {
-    // The record's form: every "|" becomes a NUL. A filter whose last part lacks its "|" still
-    // gets the two NULs that end the list, so nobody reads past the copy.
+    // The record's form: every "|" character becomes a NUL. A filter whose last part lacks its
+    // "|" still gets the two NULs that end the list, so nobody reads past the copy.
     std::string converted = filter;
-    std::replace(converted.begin(), converted.end(), '|', '\0');
+    const AnsiText characters(filter);
+    for (std::size_t bar = characters.find('|'); bar != std::string::npos;
+         bar = characters.find('|', bar + 1)) {
+      converted[bar] = '\0';
+    }
     while (converted.size() < 2 || converted.compare(converted.size() - 2, 2, "\0\0", 2) != 0) {
       converted += '\0';
     }
@@ -207,7 +215,7 @@ DWORD CFileDialog::write_answer(const std::vector<std::string>& paths) {
   if (paths.size() == 1) {
     const std::string_view name = name_of(paths.front());
     const std::size_t name_offset = paths.front().size() - name.size();
-    const std::size_t dot = name.rfind('.');
+    const std::size_t dot = AnsiText(name).rfind('.');
     m_ofn.nFileOffset = static_cast<WORD>(name_offset);
     m_ofn.nFileExtension = static_cast<WORD>(
         dot == std::string_view::npos ? paths.front().size() : name_offset + dot + 1);

@@ -250,8 +250,14 @@ void decode_utf8(const uint8_t* data, int32_t length, WideWriter& writer, bool& 
 CodePage::CodePage(UINT id, std::string icu_name) : id_(id), icu_name_(std::move(icu_name)) {
   UniqueConverter converter = open_converter(icu_name_);
   max_char_size_ = ucnv_getMaxCharSize(converter.get());
-  if (!is_single_byte()) return;
   UErrorCode status = U_ZERO_ERROR;
+  if (is_double_byte()) {
+    UBool starters[256] = {};
+    ucnv_getStarters(converter.get(), starters, &status);
+    if (U_FAILURE(status)) throw std::runtime_error("no lead bytes known for " + icu_name_);
+    std::copy(std::begin(starters), std::end(starters), lead_bytes_.begin());
+  }
+  if (!is_single_byte()) return;
   ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                       &status);
   for (int byte = 0; byte < 256; ++byte) {
@@ -305,6 +311,11 @@ std::size_t CodePage::decode_to_wide(std::string_view bytes, wchar_t* wide, std:
 std::size_t CodePage::char_length(const char* text, std::size_t remaining) const {
   if (remaining == 0) return 0;
   if (is_single_byte()) return 1;
+  if (is_double_byte()) {
+    return remaining > 1 && is_lead_byte(static_cast<unsigned char>(text[0])) && text[1] != '\0'
+               ? 2
+               : 1;
+  }
   if (is_utf8()) {
     int32_t index = 0;
     UChar32 c;

@@ -25,9 +25,23 @@ class CodePage {
   const std::string& icu_name() const { return icu_name_; }
   bool is_single_byte() const { return max_char_size_ == 1; }
   bool is_utf8() const { return id_ == 65001; }
+  // The double-byte pages (932, 936, 949, 950, EUC-KR): a character is one byte, or a lead byte
+  // and the byte after it, which may be any byte from 0x40 up: '\\', '|', ']' or an ASCII letter.
+  bool is_double_byte() const { return max_char_size_ == 2; }
+  // Whether `byte` starts a two-byte character: the lead-byte ranges of the converter's own table
+  // (932: 81-9F and E0-FC; 936, 949, 950: 81-FE). Always false outside the double-byte pages.
+  bool is_lead_byte(unsigned char byte) const { return lead_bytes_[byte]; }
+  // True where a byte below 0x80 is always an ASCII character of its own and never part of a
+  // longer one (single-byte pages and UTF-8), so that byte searches for ASCII characters are
+  // exact. Elsewhere text has to be walked with char_length.
+  bool ascii_is_self_contained() const { return is_single_byte() || is_utf8(); }
 
   // Byte length of the character that starts at `text`, never more than `remaining` and never 0
-  // while `remaining` is not 0. A byte that starts no valid character counts as one character.
+  // while `remaining` is not 0. This is the one character walker of the layer, with the rules of
+  // Windows' CharNextA: in a double-byte page a lead byte and the byte after it are one character
+  // unless that byte is NUL; in UTF-8 a whole valid sequence is one character; in other
+  // multi-byte pages (EUC-JP, GB18030) a valid sequence is. A byte that starts no character
+  // counts as one.
   std::size_t char_length(const char* text, std::size_t remaining) const;
 
   // Bytes to UTF-16. A byte sequence without a mapping becomes U+FFFD and sets `lossy`.
@@ -51,6 +65,7 @@ class CodePage {
   int max_char_size_ = 1;
   // For single-byte code pages: the character of every byte, kNoCharacter where there is none.
   std::array<char32_t, 256> byte_characters_{};
+  std::array<bool, 256> lead_bytes_{};
 };
 
 // The ANSI code page, chosen on first use from LC_ALL, LC_CTYPE or LANG (see docs/linux.md).

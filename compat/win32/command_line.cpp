@@ -1,6 +1,8 @@
 // The command-line splitter: one pass over the text, building the current word.
 #include "win32/command_line.h"
 
+#include "win32/ansi_text.h"
+
 namespace vtplatform {
 namespace {
 
@@ -14,10 +16,18 @@ bool escapes_in_double_quotes(char c) {
 }  // namespace
 
 std::optional<std::vector<std::string>> split_command_line(std::string_view command_line) {
+  // The line is text in the ANSI code page: a character of two bytes goes into the word whole,
+  // so that its trail byte is never taken for a backslash.
+  const AnsiText characters(command_line);
   std::vector<std::string> words;
   std::string word;
   bool in_word = false;  // set by any character of a word, quotes included, so '' is a word
   const std::size_t size = command_line.size();
+  const auto take_char = [&](std::size_t& i) {
+    const std::size_t end = characters.next(i);
+    word.append(command_line.substr(i, end - i));
+    i = end - 1;
+  };
   for (std::size_t i = 0; i < size; ++i) {
     const char c = command_line[i];
     if (is_blank(c)) {
@@ -29,7 +39,7 @@ std::optional<std::vector<std::string>> split_command_line(std::string_view comm
     if (c == '\\' && i + 1 < size) {
       ++i;
       if (command_line[i] == '\n') continue;  // a line continuation joins the lines
-      word += command_line[i];
+      take_char(i);
       in_word = true;
       continue;
     }
@@ -48,11 +58,11 @@ std::optional<std::vector<std::string>> split_command_line(std::string_view comm
           ++i;
           if (command_line[i] != '\n') word += command_line[i];
         } else {
-          word += inner;
+          take_char(i);
         }
       }
     } else {
-      word += c;
+      take_char(i);
     }
   }
   if (in_word) words.push_back(std::move(word));

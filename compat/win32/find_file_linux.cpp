@@ -12,6 +12,7 @@
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
 #include "vtplatform/win32/handle.h"
+#include "win32/ansi_text.h"
 #include "win32/errno_error.h"
 #include "win32/file_info.h"
 #include "win32/kernel_object.h"
@@ -19,22 +20,27 @@
 namespace vtplatform {
 namespace {
 
-// '*' matches any run of characters, '?' exactly one.
+// '*' matches any run of characters, '?' exactly one character of the ANSI code page (of one
+// byte or more). Characters compare byte for byte.
 bool wildcard_match(std::string_view pattern, std::string_view name) {
+  const AnsiText pattern_text(pattern);
+  const AnsiText name_text(name);
   std::size_t p = 0;
   std::size_t n = 0;
   std::size_t star = std::string_view::npos;  // where the last '*' was seen
   std::size_t star_name = 0;                  // the name position that '*' was tried against
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == '*') {
+    const std::size_t name_end = name_text.next(n);
+    const std::string_view wanted = pattern.substr(p, pattern_text.next(p) - p);
+    if (wanted == "*") {
       star = p++;
       star_name = n;
+    } else if (!wanted.empty() && (wanted == "?" || wanted == name.substr(n, name_end - n))) {
+      p += wanted.size();
+      n = name_end;
     } else if (star != std::string_view::npos) {
       p = star + 1;
-      n = ++star_name;
+      n = star_name = name_text.next(star_name);
     } else {
       return false;
     }

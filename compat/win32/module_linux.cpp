@@ -5,7 +5,6 @@
 #include <sys/auxv.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <climits>
 #include <optional>
 #include <string>
@@ -14,6 +13,7 @@
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/module.h"
 #include "vtplatform/win32/native.h"
+#include "win32/ansi_text.h"
 #include "win32/file_name.h"
 
 namespace {
@@ -51,9 +51,7 @@ int find_named_module(dl_phdr_info* info, size_t, void* data) {
 
 // Whether `name` is the system module of the native services, which this layer provides.
 bool names_native_module(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded == "ntdll" || folded == "ntdll.dll";
+  return vtplatform::same_name(name, "ntdll") || vtplatform::same_name(name, "ntdll.dll");
 }
 
 HMODULE program_module() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vtplatform/win32/error.h"
+#include "win32/ansi_text.h"
 #include "win32/private_profile_file.h"
 #include "win32/shared_text_file.h"
 #include "win32/sibling_file.h"
@@ -76,7 +77,7 @@ bool has_line_break(LPCSTR text) {
 // one that a line can start with, and no text may end its line or its section header early.
 bool fits_in_lines(LPCSTR section, LPCSTR key, LPCSTR value) {
   if (has_line_break(section) || has_line_break(key) || has_line_break(value)) return false;
-  if (std::strchr(section, ']') != nullptr) return false;
+  if (vtplatform::AnsiText(section).find(']') != std::string_view::npos) return false;
   if (key == nullptr) return true;
   const std::string_view name(key);
   const std::size_t first = name.find_first_not_of(" \t");

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "win32/ascii_case.h"
+#include "win32/ansi_text.h"
 
 namespace vtplatform {
 namespace {
@@ -50,7 +50,7 @@ ProfileFile ProfileFile::parse(std::string_view text) {
     Line line{std::string(raw), Kind::kOther, "", ""};
     const std::string_view content = trim(raw);
     if (content.starts_with('[')) {
-      const std::size_t close = content.find(']');
+      const std::size_t close = AnsiText(content).find(']');
       in_section = close != std::string_view::npos;
       line.kind = in_section ? Kind::kSection : Kind::kBadSection;
       if (in_section) line.name = trim(content.substr(1, close - 1));

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "vtplatform/win32/registry.h"
-#include "win32/ascii_case.h"
+#include "win32/ansi_text.h"
 
 namespace vtplatform {
 namespace {
@@ -52,11 +52,13 @@ std::optional<DWORD> parse_hex_number(std::string_view digits, std::size_t max_d
   return number;
 }
 
-// Reads a quoted string with '\\' and '\"' escapes from the front of `text` and removes it.
+// Reads a quoted string with '\\' and '\"' escapes from the front of `text` and removes it. A
+// character of two bytes is copied whole: its trail byte may be a '\\' that escapes nothing.
 std::optional<std::string> take_quoted(std::string_view& text) {
   if (text.empty() || text.front() != '"') return std::nullopt;
+  const AnsiText characters(text);
   std::string result;
-  for (std::size_t i = 1; i < text.size(); ++i) {
+  for (std::size_t i = 1; i < text.size();) {
     if (text[i] == '"') {
       text.remove_prefix(i + 1);
       return result;
@@ -64,7 +66,9 @@ std::optional<std::string> take_quoted(std::string_view& text) {
     if (text[i] == '\\') {
       if (++i == text.size() || (text[i] != '\\' && text[i] != '"')) return std::nullopt;
     }
-    result.push_back(text[i]);
+    const std::size_t end = characters.next(i);
+    result.append(text.substr(i, end - i));
+    i = end;
   }
   return std::nullopt;  // unterminated
 }
@@ -164,7 +168,8 @@ bool is_hex_continuation(std::string_view line) {
 // names none here.
 std::optional<std::string> parse_header(std::string_view line) {
   line = trim_back(trim_front(line));
-  if (line.size() < 3 || line.front() != '[' || line.back() != ']' || line[1] == '-') {
+  if (line.size() < 3 || line.front() != '[' || !AnsiText(line).has_char_at(line.size() - 1, ']') ||
+      line[1] == '-') {
     return std::nullopt;
   }
   return std::string(line.substr(1, line.size() - 2));
@@ -184,10 +189,13 @@ std::vector<std::string_view> split_lines(std::string_view text) {
 }
 
 std::string quote(std::string_view text) {
+  const AnsiText characters(text);
   std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') quoted.push_back('\\');
-    quoted.push_back(c);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = characters.next(at);
+    if (end - at == 1 && (text[at] == '\\' || text[at] == '"')) quoted.push_back('\\');
+    quoted.append(text.substr(at, end - at));
+    at = end;
   }
   quoted.push_back('"');
   return quoted;
@@ -293,7 +301,7 @@ bool RegFile::has_key(std::string_view path) const {
     if (!section.path) return false;
     const std::string_view key = *section.path;
     return same_name(key.substr(0, path.size()), path) &&
-           (key.size() == path.size() || key[path.size()] == '\\');
+           (key.size() == path.size() || AnsiText(key).has_char_at(path.size(), '\\'));
   });
 }
 
@@ -301,7 +309,7 @@ bool RegFile::has_subkeys(std::string_view path) const {
   return std::any_of(sections_.begin(), sections_.end(), [path](const Section& section) {
     if (!section.path) return false;
     const std::string_view key = *section.path;
-    return key.size() > path.size() && key[path.size()] == '\\' &&
+    return AnsiText(key).has_char_at(path.size(), '\\') &&
            same_name(key.substr(0, path.size()), path);
   });
 }

@@ -8,6 +8,7 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/registry.h"
+#include "win32/ansi_text.h"
 #include "win32/kernel_object.h"
 #include "win32/reg_file.h"
 #include "win32/shared_text_file.h"
@@ -70,7 +71,7 @@ LONG child_path(const std::string& parent, LPCSTR sub_key, std::string& path) {
   if (rest.starts_with('\\')) return ERROR_BAD_PATHNAME;
   if (rest.find_first_of("\r\n") != std::string_view::npos) return ERROR_INVALID_PARAMETER;
   while (!rest.empty()) {
-    const std::size_t end = rest.find('\\');
+    const std::size_t end = vtplatform::AnsiText(rest).find('\\');
     if (end != 0) (path += '\\') += rest.substr(0, end);
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
@@ -243,7 +244,7 @@ LSTATUS RegDeleteKeyA(HKEY key, LPCSTR sub_key) {
     if (file.has_subkeys(path)) return ERROR_ACCESS_DENIED;
     changed = file.delete_key(path);
     // Keys on the way to a created key have no section of their own; the parent stays.
-    const std::string parent_path = path.substr(0, path.rfind('\\'));
+    const std::string parent_path = path.substr(0, vtplatform::AnsiText(path).rfind('\\'));
     if (parent_path != kUserRoot) file.add_key(parent_path);
     return ERROR_SUCCESS;
   });

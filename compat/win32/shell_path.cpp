@@ -1,4 +1,6 @@
-// The shell's narrow path functions on path text, with '/' and '\' both read as separators.
+// The shell's narrow path functions on path text, with '/' and '\' both read as separators. Paths
+// are walked by characters of the ANSI code page, so the trail byte of a double-byte character
+// is never taken for a '\'.
 #include "vtplatform/win32/shell_path.h"
 
 #include <sys/stat.h>
@@ -10,13 +12,21 @@
 #include <string_view>
 #include <vector>
 
+#include "win32/ansi_text.h"
+
 namespace {
+
+using vtplatform::AnsiText;
 
 constexpr std::string_view kSeparators = "/\\";
 // The characters a path may have before its terminator.
 constexpr std::size_t kMaxLength = MAX_PATH - 1;
 
 bool is_separator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+
+bool ends_with_separator(std::string_view path) {
+  return !path.empty() && AnsiText(path).find_last_of(kSeparators) == path.size() - 1;
+}
 
 // The text of a path argument, or nothing when it is null or too long for a MAX_PATH buffer.
 // Reads no further than MAX_PATH characters.
@@ -38,9 +48,12 @@ BOOL store(LPSTR buffer, const std::string& text) {
 // Where the last component starts: after the last separator that is followed by something other
 // than a separator, so that a trailing separator stays with the component before it.
 std::size_t file_name_offset(std::string_view path) {
+  const AnsiText text(path);
   std::size_t start = 0;
-  for (std::size_t i = 1; i < path.size(); ++i) {
-    if (is_separator(path[i - 1]) && !is_separator(path[i])) start = i;
+  for (std::size_t separator = text.find_first_of(kSeparators);
+       separator != std::string_view::npos;
+       separator = text.find_first_of(kSeparators, separator + 1)) {
+    if (separator + 1 < path.size() && !is_separator(path[separator + 1])) start = separator + 1;
   }
   return start;
 }
@@ -48,7 +61,7 @@ std::size_t file_name_offset(std::string_view path) {
 // Where the extension starts: at the last '.' that no separator or space follows; the end of the
 // path when there is none.
 std::size_t extension_offset(std::string_view path) {
-  const std::size_t dot = path.find_last_of("./\\ ");
+  const std::size_t dot = AnsiText(path).find_last_of("./\\ ");
   return dot != std::string_view::npos && path[dot] == '.' ? dot : path.size();
 }
 
@@ -58,9 +71,10 @@ std::size_t extension_offset(std::string_view path) {
 std::string canonical(std::string_view path) {
   if (path.empty()) return std::string();
   const bool rooted = is_separator(path.front());
+  const AnsiText text(path);
   std::vector<std::string_view> elements;
   for (std::size_t begin = 0; begin < path.size();) {
-    const std::size_t end = std::min(path.find_first_of(kSeparators, begin), path.size());
+    const std::size_t end = std::min(text.find_first_of(kSeparators, begin), path.size());
     const std::string_view element = path.substr(begin, end - begin);
     begin = end + 1;
     if (element.empty() || element == ".") continue;
@@ -79,7 +93,7 @@ std::string canonical(std::string_view path) {
     result += elements[i];
   }
   if (elements.empty()) return rooted ? result : ".";
-  if (is_separator(path.back())) result += '/';
+  if (ends_with_separator(path)) result += '/';
   return result;
 }
 
@@ -126,7 +140,7 @@ void PathRemoveExtensionA(LPSTR path) {
 BOOL PathRemoveFileSpecA(LPSTR path) {
   if (path == nullptr) return FALSE;
   const std::string_view text(path);
-  const std::size_t separator = text.find_last_of(kSeparators);
+  const std::size_t separator = AnsiText(text).find_last_of(kSeparators);
   std::size_t end = 0;
   // A separator at the start is the root, which stays.
   if (separator != std::string_view::npos) end = std::max(separator, std::size_t{1});
@@ -147,10 +161,11 @@ BOOL PathAppendA(LPSTR path, LPCSTR more) {
   auto tail = read(more);
   if (!text || !tail) return FALSE;
   if (text->empty()) return store(path, std::string(*tail));
+  // Separators at the start are whole characters: a byte search is exact there.
   tail->remove_prefix(std::min(tail->find_first_not_of(kSeparators), tail->size()));
   if (tail->empty()) return TRUE;
   std::string result(*text);
-  if (!is_separator(result.back())) result += '/';
+  if (!ends_with_separator(result)) result += '/';
   return store(path, result.append(*tail));
 }
 

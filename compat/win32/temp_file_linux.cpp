@@ -14,6 +14,7 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/temp_file.h"
+#include "win32/ansi_text.h"
 #include "win32/errno_error.h"
 #include "win32/file_name.h"
 
@@ -76,8 +77,10 @@ UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR temp_file_n
     SetLastError(ERROR_DIRECTORY);
     return 0;
   }
+  // Windows takes the first three characters of the prefix, never half of one.
   const std::string start =
-      with_separator(path) + std::string(prefix == nullptr ? "" : prefix).substr(0, 3);
+      with_separator(path) +
+      std::string(vtplatform::AnsiText(prefix == nullptr ? "" : prefix).first_chars(3));
   const auto name_for = [&start](UINT number) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%X", number);

@@ -1,12 +1,15 @@
 // Tests of text in the ANSI code page chosen from the locale, under each code page of the test
-// table: conversions with substitution and the collation locale.
+// table: conversions with substitution, the character walker, the collation locale and command
+// lines whose characters end in a byte that looks like a backslash.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "testing/code_page_samples.h"
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/string_compare.h"
+#include "win32/command_line.h"
 
 namespace {
 
@@ -39,6 +42,45 @@ TEST(AnsiCodePage, ComesFromTheLocaleAndConvertsBothWays) {
   EXPECT_EQ(to_ansi(std::wstring(L"a") + samples.missing.wide + L"b", substituted),
             std::string("a") + samples.missing.ansi + "b");
   EXPECT_EQ(substituted, samples.code_page != CP_UTF8);
+}
+
+TEST(AnsiCodePage, CharNextAndCharPrevStepOverWholeCharacters) {
+  const auto& samples = code_page_samples();
+  const std::string text = std::string(samples.word.ansi) + "\\A";
+  const char* const end = text.c_str() + text.size();
+  // Forward: every step takes exactly one character.
+  std::wstring characters;
+  for (const char* at = text.c_str(); *at != '\0';) {
+    const char* next = CharNextA(at);
+    const std::wstring one = to_wide(std::string(at, next));
+    EXPECT_EQ(one.size(), 1u) << "a step of " << next - at << " bytes";
+    characters += one;
+    at = next;
+  }
+  EXPECT_EQ(characters, std::wstring(samples.word.wide) + L"\\A");
+  EXPECT_EQ(CharNextA(end), end);
+  // Backward: the character before the backslash is the word's last, not its trail byte.
+  const char* backslash = end - 2;
+  const char* last = CharPrevA(text.c_str(), backslash);
+  EXPECT_EQ(to_wide(std::string(last, backslash)),
+            std::wstring(1, samples.word.wide[std::wcslen(samples.word.wide) - 1]));
+  EXPECT_EQ(CharPrevA(text.c_str(), text.c_str()), text.c_str());
+
+  const auto first = static_cast<BYTE>(samples.word.ansi[0]);
+  EXPECT_EQ(IsDBCSLeadByte(first) != FALSE, samples.double_byte);
+  EXPECT_EQ(IsDBCSLeadByteEx(CP_ACP, first) != FALSE, samples.double_byte);
+  EXPECT_FALSE(IsDBCSLeadByte('A'));
+  EXPECT_TRUE(IsDBCSLeadByteEx(932, 0x95));
+  EXPECT_FALSE(IsDBCSLeadByteEx(CP_UTF8, 0xE8));
+}
+
+TEST(AnsiCodePage, CommandLinesKeepCharactersWhole) {
+  const std::string word = code_page_samples().word.ansi;
+  // Unquoted, escaped and inside double quotes, a trail byte '\\' neither escapes nor goes.
+  const auto words =
+      vtplatform::split_command_line("prog " + word + " " + word + "\\ x \"" + word + "\"");
+  ASSERT_TRUE(words.has_value());
+  EXPECT_EQ(*words, (std::vector<std::string>{"prog", word, word + " x", word}));
 }
 
 TEST(AnsiCodePage, DefaultCollationLocaleIsTheEnvironments) {

@@ -34,7 +34,7 @@ void run_filter(const FilterOptions& options) {
 // dialog reads it, so the entries after it would be lost.
 std::string check_part(const std::string& text) {
   if (text.empty()) return "must not be empty";
-  if (text.find('|') != std::string::npos) return "must not contain \"|\": " + text;
+  if (CString(text.c_str()).Find('|') >= 0) return "must not contain \"|\": " + text;
   return {};
 }
 

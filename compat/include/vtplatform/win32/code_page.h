@@ -37,3 +37,20 @@ VTPLATFORM_API int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR sourc
 VTPLATFORM_API int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_length,
                                        LPSTR bytes, int byte_length, LPCSTR default_char,
                                        LPBOOL used_default_char);
+
+// Walking narrow text a character at a time. In the double-byte code pages (932, 936, 949, 950)
+// a lead byte and the byte after it are one character, and that second byte may look like '\\',
+// '|' or an ASCII letter; in UTF-8 a whole valid sequence is one character.
+
+// Whether `byte` is a lead byte of the ANSI code page: FALSE in every code page that is not
+// double-byte, UTF-8 included.
+VTPLATFORM_API BOOL IsDBCSLeadByte(BYTE byte);
+// The same for `code_page`; FALSE with ERROR_INVALID_PARAMETER for a code page the layer does not
+// know.
+VTPLATFORM_API BOOL IsDBCSLeadByteEx(UINT code_page, BYTE byte);
+// The character after the one at `current` in the ANSI code page; `current` itself at the
+// terminating NUL (and for null). A lead byte followed by the NUL is one character of its own.
+VTPLATFORM_API LPSTR CharNextA(LPCSTR current);
+// The character before `current`, found by walking from `start`; `start` when `current` is not
+// after it (and null when either is null).
+VTPLATFORM_API LPSTR CharPrevA(LPCSTR start, LPCSTR current);

@@ -13,7 +13,7 @@
 VTPLATFORM_API DWORD GetTempPathA(DWORD buffer_length, LPSTR buffer);
 
 // Makes the name <path>/<prefix><hex>.tmp in `temp_file_name` (a buffer of MAX_PATH): the first
-// three bytes of `prefix` and the unique number in hexadecimal. With `unique` 0 the number is
+// three characters of `prefix` and the unique number in hexadecimal. With `unique` 0 the number is
 // chosen at random and the empty file is created, so that the name is taken when the call
 // returns (a name already there makes it try the next number); with another `unique` the name
 // is only built. Returns the number used, or 0 with ERROR_DIRECTORY when `path` is no folder,

@@ -1,0 +1,42 @@
+// CharNextA, CharPrevA and the lead-byte tests, on the character walker of the layer's code pages.
+#include <cstring>
+
+#include "vtplatform/win32/code_page.h"
+#include "vtplatform/win32/error.h"
+#include "win32/code_pages.h"
+
+namespace {
+
+// No character of any code page is longer than this; the walker never needs to see further.
+constexpr std::size_t kLongestCharacter = 4;
+
+}  // namespace
+
+BOOL IsDBCSLeadByte(BYTE byte) { return vtplatform::ansi_code_page().is_lead_byte(byte); }
+
+BOOL IsDBCSLeadByteEx(UINT code_page, BYTE byte) {
+  const vtplatform::CodePage* page = vtplatform::find_code_page(code_page);
+  if (page == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return page->is_lead_byte(byte);
+}
+
+LPSTR CharNextA(LPCSTR current) {
+  if (current == nullptr) return nullptr;
+  const std::size_t remaining = strnlen(current, kLongestCharacter);
+  return const_cast<LPSTR>(current) + vtplatform::ansi_code_page().char_length(current, remaining);
+}
+
+LPSTR CharPrevA(LPCSTR start, LPCSTR current) {
+  if (start == nullptr || current == nullptr) return nullptr;
+  const vtplatform::CodePage& page = vtplatform::ansi_code_page();
+  // Only a walk from the start tells a trail byte from a character of its own.
+  LPCSTR previous = start;
+  for (LPCSTR at = start; at < current;) {
+    previous = at;
+    at += page.char_length(at, static_cast<std::size_t>(current - at));
+  }
+  return const_cast<LPSTR>(previous);
+}
