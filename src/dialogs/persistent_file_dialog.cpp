@@ -2,7 +2,6 @@
 // persistent folder, with a file name buffer sized for multiple selections.
 #include "vtutils/persistent_file_dialog.h"
 
-#include <cstdint>
 #include <memory>
 
 #include "vtutils/persistent_folder.h"
@@ -26,11 +25,12 @@ struct TaskMemFree {
   void operator()(wchar_t* memory) const { CoTaskMemFree(memory); }
 };
 
-// The length of `text` in UTF-16 code units: a character beyond the basic plane takes two.
-DWORD utf16_length(const wchar_t* text) {
-  DWORD length = 0;
-  for (; *text != L'\0'; ++text) length += static_cast<std::uint32_t>(*text) > 0xFFFF ? 2 : 1;
-  return length;
+// The room that `name` takes in the file name buffer with its terminator: its length in the
+// ANSI code page, in which the dialog writes the answer. That is one unit per character in a
+// single-byte code page, and more where characters take several bytes (UTF-8, double-byte).
+DWORD ansi_size(const wchar_t* name) {
+  const int size = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr);
+  return size > 0 ? static_cast<DWORD>(size) : 0;
 }
 
 CString copy_of(const char* text) { return text != nullptr ? CString(text) : CString(); }
@@ -92,7 +92,7 @@ DWORD vtuPersistentFileDialog::calculate_required_buffer_size_vista() {
       wchar_t* name = nullptr;
       if (FAILED(held->GetDisplayName(form, &name))) continue;
       const std::unique_ptr<wchar_t, TaskMemFree> owned(name);
-      total += utf16_length(owned.get()) + 1;
+      total += ansi_size(owned.get());
     }
   }
   return total + 1;  // the list's closing terminator
