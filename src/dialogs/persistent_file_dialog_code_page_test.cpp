@@ -1,9 +1,13 @@
-// Tests of vtuPersistentFileDialog under each code page of the test table, answered by a scripted
-// presenter: names whose trail bytes look like '|' or '\\' in filters and answers, and Vista-style
-// selections sized in the bytes the answer takes in the code page.
+// Tests of vtuPersistentFolder and vtuPersistentFileDialog under each code page of the test
+// table: whole dialog runs answered by a scripted presenter, with the profile in a registry store
+// under a temporary configuration folder and the current directory in a temporary folder. Folder
+// and file names are in the code page's script, with trail bytes that look like '|' and '\'.
+#include "vtutils/persistent_file_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,71 +15,158 @@
 #include "testing/code_page_samples.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
-#include "vtutils/persistent_file_dialog.h"
+#include "vtutils/persistent_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using vtutils::testing::ScopedEnv;
+using vtutils::testing::TempDir;
 
-class PersistentFileDialogCodePage : public ::testing::Test {
+class PersistentFileDialogTest : public ::testing::Test {
  protected:
-  PersistentFileDialogCodePage() {
+  PersistentFileDialogTest() {
     app_.SetRegistryKey("VTUtilsTests");
     previous_presenter_ = vtplatform::set_file_dialog_presenter(presenter_);
-    fs::create_directories(folder_);
+    fs::current_path(work_.path());
   }
-  ~PersistentFileDialogCodePage() override {
+  ~PersistentFileDialogTest() override {
     vtplatform::set_file_dialog_presenter(previous_presenter_);
     fs::current_path(saved_folder_);
   }
 
-  vtuPersistentFileDialog dialog(DWORD flags, BOOL vista_style) const {
-    return vtuPersistentFileDialog("Dialogs", word_.c_str(), nullptr, TRUE, "drw", nullptr, flags,
-                                   filter_.c_str(), nullptr, vista_style);
+  std::string folder(const std::string& name) const {
+    fs::create_directories(work_.path() / name);
+    return work_.file(name);
+  }
+  std::string stored() { return app_.GetProfileString("Dialogs", "Drawings", "none").GetString(); }
+  const vtplatform::FileDialogRequest& request(std::size_t index) const {
+    requests_ = presenter_->requests();
+    return requests_.at(index);
+  }
+  // A dialog on the "Dialogs"/"Drawings" profile value, with one filter named by the word.
+  vtuPersistentFileDialog dialog(DWORD flags, BOOL vista_style,
+                                 const char* default_folder = nullptr) const {
+    return vtuPersistentFileDialog("Dialogs", "Drawings", default_folder, TRUE, "drw", nullptr,
+                                   flags, filter_.c_str(), nullptr, vista_style);
   }
 
   const std::string word_ = vtutils::testing::code_page_samples().word.ansi;
   const std::string filter_ = word_ + "|*.drw||";
-  vtutils::testing::TempDir config_;
-  vtutils::testing::TempDir work_;
-  vtutils::testing::ScopedEnv config_home_{"XDG_CONFIG_HOME", config_.str()};
-  const std::string folder_ = work_.file(word_);
-  CWinApp app_{"PersistentFileDialogCodePage"};
+  TempDir config_;
+  TempDir work_;
+  ScopedEnv config_home_{"XDG_CONFIG_HOME", config_.str()};
+  CWinApp app_{"PersistentFileDialogTest"};
   std::shared_ptr<vtplatform::ScriptedFileDialogPresenter> presenter_ =
       std::make_shared<vtplatform::ScriptedFileDialogPresenter>();
   std::shared_ptr<vtplatform::FileDialogPresenter> previous_presenter_;
   fs::path saved_folder_ = fs::current_path();
+  mutable std::vector<vtplatform::FileDialogRequest> requests_;
 };
 
-TEST_F(PersistentFileDialogCodePage, OneFileInAFolderOfTheCodePage) {
-  presenter_->add_answer({folder_ + "/" + word_ + ".drw"});
-  vtuPersistentFileDialog single = dialog(0, FALSE);
-  ASSERT_EQ(single.DoModal(), IDOK);
-  const auto requests = presenter_->requests();
-  ASSERT_EQ(requests.at(0).filters.size(), 1u);
-  EXPECT_EQ(requests.at(0).filters.at(0).description, word_);
-  EXPECT_EQ(single.GetOFN().nFileOffset, folder_.size() + 1);
-  EXPECT_EQ(single.file_extension_offset(), folder_.size() + word_.size() + 2);
-  EXPECT_EQ(app_.GetProfileString("Dialogs", word_.c_str(), ""), CString(folder_.c_str()));
+TEST_F(PersistentFileDialogTest, FirstRunStoresTheChosenFilesFolderAndTheNextRunOpensThere) {
+  const std::string drawings = folder(word_);
+  presenter_->add_answer({drawings + "/" + word_ + ".drw"});
+  vtuPersistentFileDialog first = dialog(0, FALSE);
+  EXPECT_EQ(first.DoModal(), IDOK);
+  EXPECT_EQ(request(0).initial_folder, work_.str());
+  ASSERT_EQ(request(0).filters.size(), 1u);
+  EXPECT_EQ(request(0).filters[0].description, word_);
+  EXPECT_EQ(first.GetOFN().nFileOffset, drawings.size() + 1);
+  EXPECT_EQ(first.file_extension_offset(), drawings.size() + word_.size() + 2);
+  EXPECT_EQ(stored(), drawings);
+  EXPECT_EQ(fs::current_path(), drawings);
+
+  fs::current_path(work_.path());
+  presenter_->add_cancel();
+  EXPECT_EQ(dialog(0, FALSE).DoModal(), IDCANCEL);
+  EXPECT_EQ(request(1).initial_folder, drawings);
+  EXPECT_EQ(stored(), drawings);
 }
 
-TEST_F(PersistentFileDialogCodePage, VistaSelectionOf200NamesFitsExactly) {
+TEST_F(PersistentFileDialogTest, DeletedFolderFallsBackAndIsOverwrittenEvenOnCancel) {
+  app_.WriteProfileString("Dialogs", "Drawings", folder("gone").c_str());
+  fs::remove(work_.path() / "gone");
+  presenter_->add_cancel();
+  EXPECT_EQ(dialog(0, FALSE, folder("default").c_str()).DoModal(), IDCANCEL);
+  EXPECT_EQ(request(0).initial_folder, work_.str());
+  EXPECT_EQ(stored(), work_.str());
+}
+
+TEST_F(PersistentFileDialogTest, DefaultFolderServesWhileNothingIsStored) {
+  const std::string fallback = folder("default");
+  presenter_->add_cancel();
+  EXPECT_EQ(dialog(0, FALSE, fallback.c_str()).DoModal(), IDCANCEL);
+  EXPECT_EQ(request(0).initial_folder, fallback);
+  EXPECT_EQ(stored(), fallback);
+}
+
+TEST_F(PersistentFileDialogTest, ClassicMultipleSelectionOpensWithRoomFor26101Characters) {
+  const std::string set = folder("set");
+  presenter_->add_answer({set + "/a.drw", set + "/b.drw"});
+  vtuPersistentFileDialog classic = dialog(OFN_ALLOWMULTISELECT, FALSE);
+  ASSERT_EQ(classic.DoModal(), IDOK);
+  EXPECT_EQ(classic.buffer_size(), 26101u);
+  const std::string answer = set + std::string("\0a.drw\0b.drw\0", 13);
+  EXPECT_EQ(std::string(classic.GetOFN().lpstrFile, answer.size() + 1), answer + '\0');
+  EXPECT_EQ(stored(), set);
+
+  presenter_->add_cancel();
+  vtuPersistentFileDialog larger = dialog(OFN_ALLOWMULTISELECT, FALSE);
+  larger.set_filename_size(30000);
+  larger.DoModal();
+  EXPECT_EQ(larger.buffer_size(), 30000u);  // never shrinks
+}
+
+TEST_F(PersistentFileDialogTest, VistaSelectionGrowsTheBufferToExactlyItsSize) {
+  const std::string set = folder(word_);
   std::vector<std::string> paths;
-  std::string expected = folder_;
+  std::string expected = set;
   for (int i = 0; i < 200; ++i) {
     const std::string name = word_ + "-" + std::to_string(i) + ".drw";
-    paths.push_back(folder_ + "/" + name);
+    paths.push_back(set + "/" + name);
     expected += '\0' + name;
   }
   expected += '\0';
   presenter_->add_answer(paths);
   vtuPersistentFileDialog vista = dialog(OFN_ALLOWMULTISELECT, TRUE);
   ASSERT_EQ(vista.DoModal(), IDOK) << CommDlgExtendedError();
-  // The first full path with its terminator, each further name with its own and the closing
-  // terminator: the bytes of the answer as it is written.
+  // The first full path with its terminator, each further name with its own, and the closing
+  // terminator: the bytes of the answer as it is written in the code page.
   EXPECT_EQ(vista.buffer_size(), expected.size() + 1);
   EXPECT_EQ(std::string(vista.GetOFN().lpstrFile, expected.size() + 1), expected + '\0');
-  EXPECT_EQ(vista.GetOFN().nFileOffset, folder_.size() + 1);
+  EXPECT_STREQ(vista.filename(), set.c_str());
+
+  presenter_->add_answer({set + "/a.drw", set + "/b.drw"});
+  vtuPersistentFileDialog fitting = dialog(OFN_ALLOWMULTISELECT, TRUE);
+  ASSERT_EQ(fitting.DoModal(), IDOK);
+  EXPECT_EQ(fitting.buffer_size(), MAX_PATH);
+}
+
+TEST_F(PersistentFileDialogTest, FolderWritesOnlyAfterRestoreAndSetsFoldersOfFiles) {
+  { const vtuPersistentFolder unused; }
+  EXPECT_EQ(stored(), "none");
+
+  const std::string inner = folder("outer/inner");
+  const vtuPersistentFolder folder_of_files;
+  fs::create_directories(work_.path() / "outer");
+  { std::ofstream(inner + "/file.drw") << "x"; }
+  folder_of_files.set_directory((inner + "/file.drw").c_str());
+  EXPECT_EQ(fs::current_path(), inner);
+  folder_of_files.set_directory((work_.file("outer") + "/missing/name").c_str());
+  EXPECT_EQ(fs::current_path(), inner);  // "outer/missing" does not exist either
+  folder_of_files.set_directory((work_.file("outer") + "/missing").c_str());
+  EXPECT_EQ(fs::current_path(), work_.file("outer"));
+  EXPECT_EQ(folder_of_files.current_directory(), work_.file("outer").c_str());
+
+  {
+    vtuPersistentFolder active;
+    active.restore("Dialogs", "Drawings", inner.c_str());
+    EXPECT_EQ(fs::current_path(), inner);
+    vtuPersistentFolder copy(active);
+    fs::current_path(work_.path());
+  }
+  EXPECT_EQ(stored(), work_.str());
 }
 
 }  // namespace
