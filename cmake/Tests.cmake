@@ -5,11 +5,18 @@
 #   vtutils_code_page_tests  the locale-bound tests (*_code_page_test.cpp), run once under each
 #                            ANSI code page of VTUTILS_TEST_LOCALES; they take their sample
 #                            texts from testing/code_page_samples.cpp
+#
+# The test programs link the objects of both libraries, not the shared libraries, so that the
+# tests reach internals that the libraries do not export. A test program thus holds the library
+# itself, runs its load sequence as its own, and exports what the libraries export, so that
+# GetProcAddress finds the layer's native services in it.
 add_executable(vtutils_unit_tests)
 add_executable(vtutils_code_page_tests)
 foreach(target vtutils_unit_tests vtutils_code_page_tests)
-  target_link_libraries(${target}
-    PRIVATE GTest::gtest_main GTest::gmock vtutils_warnings vtutils_testing)
+  target_link_libraries(${target} PRIVATE
+    vtutils_testing vtutils_objects vtplatform_objects GTest::gtest_main GTest::gmock
+    vtutils_warnings)
+  set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
 endforeach()
 # The allocation test counts ICU's own allocations through ICU's allocator hook.
 target_link_libraries(vtutils_unit_tests PRIVATE ICU::uc)

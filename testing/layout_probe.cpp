@@ -1,8 +1,10 @@
 // A program that prints what the library says about the installation layout, one "key: value"
-// line each. The layout is decided once per process, so tests ask it in fresh processes of this
-// program, loading the library from the folder that LD_LIBRARY_PATH names.
+// line each, and whether the library joined the framework's resource chain as it loaded. The
+// layout is decided once per process, so tests ask it in fresh processes of this program, loading
+// the library from the folder that LD_LIBRARY_PATH names.
 #include <cstdio>
 
+#include "vtplatform/mfc/string_table.h"
 #include "vtutils/layout.h"
 #include "vtutils/string_converter.h"
 
@@ -24,5 +26,10 @@ int main() {
   print_path("file", vtuBrenPath::file());
   print_path("lib", vtuBrenPath::lib());
   print_path("sys", vtuBrenPath::sys());
+  // The program's own table has no such string: only the library's, found through the chain.
+  const CModuleStringTable strings(GetModuleHandleA("libVTUtils"), {{62001, "joined"}});
+  CString chain("not joined");
+  chain.LoadString(62001);
+  std::printf("resource chain: %s\n", chain.GetString());
   return 0;
 }

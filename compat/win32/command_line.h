@@ -14,12 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "vtplatform/export.h"
-
 namespace vtplatform {
 
 // The words of `command_line`; nothing when a single or double quote is left open.
-VTPLATFORM_API std::optional<std::vector<std::string>> split_command_line(
-    std::string_view command_line);
+std::optional<std::vector<std::string>> split_command_line(std::string_view command_line);
 
 }  // namespace vtplatform

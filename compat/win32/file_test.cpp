@@ -224,10 +224,9 @@ TEST(FileTest, ModuleFileNames) {
   EXPECT_EQ(GetModuleFileNameA(GetModuleHandleA(nullptr), program, MAX_PATH), length);
 
   wchar_t library[MAX_PATH];
-  const DWORD library_length = GetModuleFileNameW(GetModuleHandleA("libvtplatform"), library, MAX_PATH);
-  ASSERT_GT(library_length, 0u);
+  ASSERT_GT(GetModuleFileNameW(GetModuleHandleA("libc"), library, MAX_PATH), 0u);
   EXPECT_EQ(library[0], L'/');
-  EXPECT_NE(std::wstring(library).find(L"libvtplatform.so"), std::wstring::npos);
+  EXPECT_NE(std::wstring(library).find(L"libc.so"), std::wstring::npos);
 
   char cut[5];
   EXPECT_EQ(GetModuleFileNameA(nullptr, cut, sizeof cut), sizeof cut);

@@ -1,7 +1,6 @@
 // One end of an anonymous pipe: the kernel object behind a handle from CreatePipe.
 #pragma once
 
-#include "vtplatform/export.h"
 #include "vtplatform/win32/types.h"
 #include "win32/kernel_object.h"
 #include "win32/unique_fd.h"
@@ -19,6 +18,6 @@ class PipeObject : public KernelObject {
 
 // The descriptor of the pipe end that `pipe` names, or -1 when it names no pipe end; valid until
 // the handle is closed. The tests read what a child writes through it.
-VTPLATFORM_API int pipe_descriptor(HANDLE pipe);
+int pipe_descriptor(HANDLE pipe);
 
 }  // namespace vtplatform

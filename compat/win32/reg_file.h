@@ -31,7 +31,6 @@
 #include <string_view>
 #include <vector>
 
-#include "vtplatform/export.h"
 #include "vtplatform/win32/types.h"
 
 namespace vtplatform {
@@ -46,7 +45,7 @@ struct RegValue {
   friend bool operator==(const RegValue&, const RegValue&) = default;
 };
 
-class VTPLATFORM_API RegFile {
+class RegFile {
  public:
   // The model of `text`; never fails, see the file comment for what becomes of bad lines.
   static RegFile parse(std::string_view text);

@@ -49,6 +49,7 @@ TEST(LayoutTest, LibraryInDevelBinariesIsTheDevelopmentTree) {
   const fs::path copy = install_library(tree.path() / "work" / "devel" / "binaries");
   auto answers = probe(copy.parent_path());
   EXPECT_EQ(answers["library"], copy.string());
+  EXPECT_EQ(answers["resource chain"], "joined");
   EXPECT_EQ(answers["layout"], "development");
   EXPECT_EQ(answers["root"], kDevelopmentRoot);
   EXPECT_EQ(answers["file"], std::string(kDevelopmentRoot) + "/file");
@@ -91,9 +92,10 @@ TEST(LayoutTest, ApplicationFolderFollowsTheApplicationObject) {
   EXPECT_EQ(vtu_get_main_application_folder().GetString(), program_folder);
   {
     CWinApp app("host");
-    app.m_hInstance = GetModuleHandleA("libVTUtils");
-    const std::string library_folder =
-        fs::path(VTUTILS_LIBRARY_FILE).parent_path().string() + "/";
+    app.m_hInstance = GetModuleHandleA("libc");
+    char library[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameA(app.m_hInstance, library, MAX_PATH), 0u);
+    const std::string library_folder = fs::path(library).parent_path().string() + "/";
     EXPECT_EQ(vtu_get_main_application_folder().GetString(), library_folder);
     EXPECT_EQ(std::wstring(vtu_get_main_application_folder_unicode().GetString()),
               std::wstring(library_folder.begin(), library_folder.end()));

@@ -131,7 +131,7 @@ TEST(ProcessModuleIterator, ListsTheMainExecutableFirstAndOwnsItsHandle) {
     std::vector<HMODULE> walked{GetModuleHandleA(nullptr)};
     while (const HMODULE module = modules.next()) walked.push_back(module);
     EXPECT_EQ(walked.size(), modules.count());
-    EXPECT_THAT(walked, ::testing::Contains(GetModuleHandleA("libVTUtils")));
+    EXPECT_THAT(walked, ::testing::Contains(GetModuleHandleA("libc")));
     // A second first() restarts the walk.
     EXPECT_EQ(modules.first(), GetModuleHandleA(nullptr));
     EXPECT_EQ(str(modules.get_process_image_file_name()),

@@ -14,9 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "vtplatform/export.h"
-#include "vtplatform/win32/storage.h"
 #include "vtplatform/win32/com_ptr.h"
+#include "vtplatform/win32/storage.h"
 
 namespace vtplatform::cfb {
 
@@ -41,7 +40,7 @@ struct Element {
 // checked when it opens, and so is the chain of every stream against its size; stream content is
 // read from the bytes when asked for. Reading from several threads at once is safe when the
 // bytes allow it.
-class VTPLATFORM_API Reader {
+class Reader {
  public:
   // Opens the compound file in `bytes` (the reader keeps a reference). STG_E_FILEALREADYEXISTS
   // when the bytes do not start with the signature, STG_E_INVALIDHEADER for a header that breaks
@@ -97,19 +96,18 @@ struct Node {
 // limit; STG_E_INVALIDPARAMETER for a bad version or root, and for a name that is empty, longer
 // than 31 UTF-16 units or repeated (in compare_names order) among its siblings. Errors of
 // `content` and of `bytes` end the write and are returned as they are.
-VTPLATFORM_API HRESULT write(const Node& root, int version, ILockBytes* bytes);
+HRESULT write(const Node& root, int version, ILockBytes* bytes);
 
 // The directory order of names: the shorter name first, then UTF-16 unit by unit after the
 // format's upper-casing. Negative, zero or positive as a comes before, equals, or follows b.
 // Upper-casing is Unicode's simple upper-case mapping of each UTF-16 unit on its own.
-VTPLATFORM_API int compare_names(std::u16string_view a, std::u16string_view b);
+int compare_names(std::u16string_view a, std::u16string_view b);
 
 // Bytes in a file: the document's own file, or the temporary file a commit writes. Opens `path`
 // for reading (and writing when `writable`), or creates it, empty, when `create` (which implies
 // `writable`; an existing file is emptied). Errors are the STG_E codes of the system error:
 // STG_E_FILENOTFOUND, STG_E_PATHNOTFOUND, STG_E_ACCESSDENIED, ... The object's LockRegion and
 // UnlockRegion answer STG_E_INVALIDFUNCTION: sharing is the storage layer's business.
-VTPLATFORM_API HRESULT open_file_bytes(const char* path, bool writable, bool create,
-                                       ComPtr<ILockBytes>& bytes);
+HRESULT open_file_bytes(const char* path, bool writable, bool create, ComPtr<ILockBytes>& bytes);
 
 }  // namespace vtplatform::cfb
