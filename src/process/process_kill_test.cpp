@@ -216,12 +216,8 @@ TEST(ProcessKill, DumpsNextToTheExecutableWhereItCan) {
       << path;
   EXPECT_EQ(vtutils::testing::read_file(path).substr(0, 4), "MDMP");
 
-  // An unprivileged user's own process in a folder that user cannot write: killed, no dump.
-  std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all |
-                                                  std::filesystem::perms::group_read |
-                                                  std::filesystem::perms::group_exec |
-                                                  std::filesystem::perms::others_read |
-                                                  std::filesystem::perms::others_exec);
+  // An unprivileged user's own process in a folder without write permission: killed, no dump.
+  ASSERT_EQ(::chmod(folder.str().c_str(), 0555), 0);
   const auto answer = vtutils::testing::run_unprivileged([&program] {
     HelperProcess own({"sleep", "60000"}, program);
     CString no_dump("unchanged");
