@@ -18,7 +18,10 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  // Tests may take rights away from what they create; give them back so that all is removed.
+  // Tests may take rights away from the folder and what they create in it; give them back so
+  // that all is removed.
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
   for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
     if (!it->is_symlink(ignored)) {

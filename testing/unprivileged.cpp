@@ -16,7 +16,8 @@ std::optional<bool> run_unprivileged(const std::function<bool()>& check) {
   const pid_t child = ::fork();
   if (child < 0) return std::nullopt;
   if (child == 0) {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobodyGid) != 0 || ::setuid(kNobodyUid) != 0) {
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobodyGid) != 0 ||
+                             ::setuid(kNobodyUid) != 0)) {
       ::_exit(kCannotDrop);
     }
     ::_exit(check() ? kAnswerYes : kAnswerNo);

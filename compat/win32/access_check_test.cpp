@@ -1,5 +1,5 @@
-// Tests of access tokens and AccessCheck on real files and folders. The tests run as root; checks
-// for an ordinary user run in a child process that has become uid and gid 65534.
+// Tests of access tokens and AccessCheck on real files and folders. Checks for an ordinary user
+// run in a child process that root has turned into uid and gid 65534.
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -86,10 +86,10 @@ bool as_nobody(const std::function<bool()>& check) {
   return answer.value_or(false);
 }
 
-class AccessCheckTest : public ::testing::Test {
+class AccessCheckAsRoot : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    if (geteuid() != 0) GTEST_SKIP() << "needs root: acts as another user";
     // Let other users reach what the tests make inside.
     ASSERT_EQ(chmod(dir_.str().c_str(), 0755), 0);
   }
@@ -112,7 +112,7 @@ class AccessCheckTest : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(AccessCheckTest, OwnerNamedUserAndOtherEntriesDecide) {
+TEST_F(AccessCheckAsRoot, OwnerNamedUserAndOtherEntriesDecide) {
   const std::string own = make_file("own", 0400, kNobody);
   EXPECT_TRUE(as_nobody([&] { return can_access(own, GENERIC_READ); }));
   EXPECT_FALSE(as_nobody([&] { return can_access(own, GENERIC_WRITE); }));
@@ -141,7 +141,7 @@ TEST_F(AccessCheckTest, OwnerNamedUserAndOtherEntriesDecide) {
   EXPECT_FALSE(as_nobody([&] { return can_access(closed, FILE_READ_DATA); }));
 }
 
-TEST_F(AccessCheckTest, FolderIsClosedUntilEveryoneMayRead) {
+TEST_F(AccessCheckAsRoot, FolderIsClosedUntilEveryoneMayRead) {
   const std::string folder = make_folder("private", 0700);
   EXPECT_FALSE(as_nobody([&] { return can_access(folder, GENERIC_READ); }));
 
@@ -174,7 +174,7 @@ TEST_F(AccessCheckTest, FolderIsClosedUntilEveryoneMayRead) {
   EXPECT_FALSE(as_nobody([&] { return can_access(folder, GENERIC_WRITE); }));
 }
 
-TEST_F(AccessCheckTest, CapabilitiesOpenWhatTheAclKeepsClosed) {
+TEST_F(AccessCheckAsRoot, CapabilitiesOpenWhatTheAclKeepsClosed) {
   const std::string folder = make_folder("folder", 0000);
   const std::string data = make_file("data", 0000, kNobody);
   const std::string program = make_file("program", 0100, kNobody);
@@ -185,7 +185,7 @@ TEST_F(AccessCheckTest, CapabilitiesOpenWhatTheAclKeepsClosed) {
   EXPECT_FALSE(can_access(data, WRITE_DAC));  // the owner's right, not the capability's
 }
 
-TEST_F(AccessCheckTest, MaximumAllowedGrantsEverythingHeld) {
+TEST_F(AccessCheckAsRoot, MaximumAllowedGrantsEverythingHeld) {
   const std::string folder = make_folder("folder", 0750);
   Token token;
   open_impersonation_token(token);
@@ -201,7 +201,7 @@ TEST_F(AccessCheckTest, MaximumAllowedGrantsEverythingHeld) {
   }));
 }
 
-TEST_F(AccessCheckTest, TokenKeepsTheIdentityItWasOpenedWith) {
+TEST_F(AccessCheckAsRoot, TokenKeepsTheIdentityItWasOpenedWith) {
   const std::string folder = make_folder("folder", 0700);
   EXPECT_TRUE(as_nobody([&] { return !can_access(folder, GENERIC_READ); }));
   // Opened as root, checked after the process became nobody.

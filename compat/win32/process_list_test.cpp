@@ -256,8 +256,8 @@ TEST(ProcessOpen, RefusesIdleAndMissingProcesses) {
 
 }
 
-TEST(ProcessOpen, AnotherUsersProcessCanBeQueriedButNotTerminatedOrRead) {
-  if (::geteuid() != 0) GTEST_SKIP() << "needs root to drop to another user";
+TEST(ProcessOpenAsRoot, AnotherUsersProcessCanBeQueriedButNotTerminatedOrRead) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root: looks at its own process as another user";
   const DWORD root_process = GetCurrentProcessId();
   const auto answer = vtutils::testing::run_unprivileged([root_process] {
     HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, root_process);

@@ -183,7 +183,12 @@ TEST_F(LifetimeLogTest, KillsChildrenDepthFirstThenTheTarget) {
   EXPECT_EQ(at, lines.size());
 }
 
-TEST_F(LifetimeLogTest, AnotherUsersProcessIsGivenUp) {
+// The target is a process of the test's own that belongs to another user than the caller: only
+// root can arrange that.
+using LifetimeLogAsRoot = LifetimeLogTest;
+
+TEST_F(LifetimeLogAsRoot, AnotherUsersProcessIsGivenUp) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root: kills another user's process";
   switch_on();
   HelperProcess helper({"sleep", "60000"});
   const DWORD id = helper.id();
@@ -216,12 +221,8 @@ TEST(ProcessKill, DumpsNextToTheExecutableWhereItCan) {
       << path;
   EXPECT_EQ(vtutils::testing::read_file(path).substr(0, 4), "MDMP");
 
-  // An unprivileged user's own process in a folder that user cannot write: killed, no dump.
-  std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all |
-                                                  std::filesystem::perms::group_read |
-                                                  std::filesystem::perms::group_exec |
-                                                  std::filesystem::perms::others_read |
-                                                  std::filesystem::perms::others_exec);
+  // An unprivileged user's own process in a folder without write permission: killed, no dump.
+  ASSERT_EQ(::chmod(folder.str().c_str(), 0555), 0);
   const auto answer = vtutils::testing::run_unprivileged([&program] {
     HelperProcess own({"sleep", "60000"}, program);
     CString no_dump("unchanged");

@@ -266,7 +266,8 @@ TEST(Process, SuspendStopsEveryThread) {
   }
 }
 
-TEST(Process, AnotherUsersProcess) {
+TEST(ProcessAsRoot, AnotherUsersProcess) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root: looks at its helper as another user";
   HelperProcess helper({"sleep", "60000"});
   const DWORD id = helper.id();
   const auto answers = vtutils::testing::run_unprivileged([id] {
