@@ -12,6 +12,7 @@
 #include "vtplatform/win32/com_ptr.h"
 #include "vtplatform/win32/commdlg.h"
 #include "vtplatform/win32/shell_item.h"
+#include "vtplatform/win32/types.h"
 
 namespace vtplatform {
 class FileDialogSelection;

@@ -4,6 +4,7 @@
 
 #include "vtplatform/export.h"
 #include "vtplatform/win32/commdlg.h"
+#include "vtplatform/win32/types.h"
 
 // Dialog results.
 inline constexpr int IDOK = 1;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "vtplatform/export.h"
 #include "vtplatform/win32/error.h"

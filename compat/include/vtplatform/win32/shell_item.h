@@ -2,7 +2,10 @@
 // them (IShellItemArray), and the dialog's selection interface (IFileOpenDialog).
 #pragma once
 
+#include <cstdint>
+
 #include "vtplatform/win32/com.h"
+#include "vtplatform/win32/types.h"
 
 // Forms of an item's display name.
 enum SIGDN : std::int32_t {
