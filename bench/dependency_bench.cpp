@@ -17,6 +17,11 @@
 #include "vtplatform/win32/com_ptr.h"
 #include "vtutils/dependency_manager.h"
 #include "vtutils/dependency_reader.h"
+#include "vtutils/platform/base.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/storage.h"
+#include "vtutils/platform/unicode_strings.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/string_converter.h"
 
 namespace {

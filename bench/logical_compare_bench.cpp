@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "vtutils/logical_compare.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/unicode_strings.h"
 
 namespace {
 std::size_t allocations = 0;

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/text.h"
+#include "vtutils/platform/win32_types.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static constexpr UINT kCodePages[] = {CP_UTF8, 1252, 1251, 932, 936, 950, 54936, 51932, 28591};

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/storage.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

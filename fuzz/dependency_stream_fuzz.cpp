@@ -8,6 +8,7 @@
 
 #include "vtutils/dependency_manager.h"
 #include "vtutils/dependency_reader.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

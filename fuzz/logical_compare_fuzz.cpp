@@ -5,6 +5,9 @@
 #include <string>
 
 #include "vtutils/logical_compare.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/text.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "vtutils/platform/text.h"
+
 namespace vtutils::testing {
 namespace {
 

@@ -3,7 +3,7 @@
 // its tests read the row of the code page they run under, so each test is written once.
 #pragma once
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace vtutils::testing {
 

@@ -6,6 +6,8 @@
 
 #include "vtplatform/mfc/string_table.h"
 #include "vtutils/layout.h"
+#include "vtutils/platform/processes.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/string_converter.h"
 
 namespace {

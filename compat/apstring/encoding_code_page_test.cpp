@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "testing/code_page_samples.h"
+#include "vtplatform/win32/code_page.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "testing/code_page_samples.h"
 #include "testing/temp_dir.h"
 #include "vtplatform/brenxml/document_factory.h"
+#include "vtplatform/win32/code_page.h"
 
 namespace {
 

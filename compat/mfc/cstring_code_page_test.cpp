@@ -9,6 +9,7 @@
 #include "vtplatform/mfc/cstring.h"
 #include "vtplatform/mfc/module_state.h"
 #include "vtplatform/mfc/string_table.h"
+#include "vtplatform/win32/code_page.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 #pragma once
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/win32_types.h"
 
 class VTUTILS_API vtuCreateProcess {
  public:

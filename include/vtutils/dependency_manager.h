@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/base.h"
+#include "vtutils/platform/storage.h"
 
 // One manager per process collects the pairs (CAD identifier, path of the CAD file) while a
 // document is saved, writes them into the document's storage, and hands them back while the

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/base.h"
 
 // The stream is a sequence of lines, each ended by one line feed (0x0A); a record is a blank
 // line, a tag line and the tag's value lines. The reader works in place on one buffer that it

@@ -5,7 +5,9 @@
 #pragma once
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/file_dialogs.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/win32_types.h"
 
 class VTUTILS_API vtuFileDialog : public CFileDialog {
  public:

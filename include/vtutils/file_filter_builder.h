@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/win32_types.h"
 
 class VTUTILS_API CFileFilterBuilder {
  public:

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
 
 class VTUTILS_API vtuFileUtils {
  public:

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/base.h"
 
 // FNV-1 of the string's bytes (its terminator not included); the offset basis for the null and
 // the empty string.

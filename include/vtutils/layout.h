@@ -8,7 +8,8 @@
 #pragma once
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/unicode_strings.h"
 
 // True for the distribution layout, and when the library's own location cannot be learned.
 VTUTILS_API bool vtu_is_distri_layout();

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/base.h"
 
 class VTUTILS_API vtuLogicalStringCompare {
  public:

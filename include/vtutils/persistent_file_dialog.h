@@ -5,7 +5,9 @@
 
 #include "vtutils/export.h"
 #include "vtutils/file_dialog.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/file_dialogs.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/win32_types.h"
 
 class VTUTILS_API vtuPersistentFileDialog : public vtuFileDialog {
  public:

@@ -6,7 +6,9 @@
 
 #include "vtutils/export.h"
 #include "vtutils/filler.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/processes.h"
+#include "vtutils/platform/win32_types.h"
 
 class VTUTILS_API vtuProcess {
  public:

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/win32_types.h"
 
 // The ids of all running processes. The system's list starts with the idle pseudo-process, id 0,
 // which is also the end value; the iteration never returns it, though count() includes it.

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/services.h"
 
 class VTUTILS_API vtuServiceInstanceScope : public utService {
  public:

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/base.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/unicode_strings.h"
 
 class VTUTILS_API vtuStringConverter {
  public:

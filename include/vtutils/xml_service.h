@@ -4,7 +4,6 @@
 #pragma once
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
 #include "vtutils/service_instance_scope.h"
 
 class VTUTILS_API vtuXmlServiceRegistration {

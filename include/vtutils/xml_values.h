@@ -5,7 +5,8 @@
 #pragma once
 
 #include "vtutils/export.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/xml.h"
 
 class VTUTILS_API vtuXML {
  public:

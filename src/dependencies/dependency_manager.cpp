@@ -13,6 +13,8 @@
 #include <utility>
 
 #include "vtutils/dependency_reader.h"
+#include "vtutils/platform/unicode_strings.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/string_converter.h"
 
 namespace {

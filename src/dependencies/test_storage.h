@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/storage.h"
 
 namespace vtutils::testing {
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "vtplatform/mfc/file_dialog_presenter.h"
+
 namespace {
 
 vtuFileDialog open_dialog(const char* file_name = nullptr) {

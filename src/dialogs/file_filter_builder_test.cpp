@@ -6,6 +6,9 @@
 
 #include <utility>
 
+#include "vtplatform/mfc/string_table.h"
+#include "vtutils/platform/framework.h"
+
 namespace {
 
 // Text files (*.txt) shown with its patterns, Log files without, sharing *.txt.

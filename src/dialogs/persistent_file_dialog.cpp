@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "vtutils/persistent_folder.h"
+#include "vtutils/platform/text.h"
 
 namespace {
 

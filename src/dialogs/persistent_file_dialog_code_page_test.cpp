@@ -15,7 +15,9 @@
 #include "testing/code_page_samples.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
+#include "vtplatform/mfc/file_dialog_presenter.h"
 #include "vtutils/persistent_folder.h"
+#include "vtutils/platform/framework.h"
 
 namespace {
 

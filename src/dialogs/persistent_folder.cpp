@@ -3,6 +3,9 @@
 #include "vtutils/persistent_folder.h"
 
 #include "vtutils/layout.h"
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/framework.h"
+#include "vtutils/platform/win32_types.h"
 
 vtuPersistentFolder::vtuPersistentFolder() : section_(nullptr), entry_(nullptr) {}
 

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/win32_types.h"
+
 namespace {
 
 // The string's buffer, with room for at least MAX_PATH characters as the shell functions assume.

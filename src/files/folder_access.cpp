@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "vtutils/file_utils.h"
+#include "vtutils/platform/processes.h"
+#include "vtutils/platform/security.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

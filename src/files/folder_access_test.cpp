@@ -13,6 +13,8 @@
 #include "testing/temp_dir.h"
 #include "testing/unprivileged.h"
 #include "vtutils/file_utils.h"
+#include "vtutils/platform/security.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/security_descriptor.h"
 
 namespace {

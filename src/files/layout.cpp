@@ -6,6 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/framework.h"
+#include "vtutils/platform/processes.h"
+#include "vtutils/platform/win32_types.h"
+
 namespace {
 
 // The layout answer: true (distribution) until it is computed, and when the library's location

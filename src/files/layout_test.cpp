@@ -12,6 +12,8 @@
 
 #include "testing/temp_dir.h"
 #include "vtutils/layout.h"
+#include "vtutils/platform/framework.h"
+#include "vtutils/platform/processes.h"
 
 namespace {
 

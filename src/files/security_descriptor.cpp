@@ -3,6 +3,8 @@
 
 #include <memory>
 
+#include "vtutils/platform/win32_types.h"
+
 namespace {
 
 // A security identifier from AllocateAndInitializeSid, freed when the owner goes.

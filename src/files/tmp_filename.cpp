@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/win32_types.h"
+
 namespace {
 
 // Text allocated by the runtime with malloc, freed when the owner goes.

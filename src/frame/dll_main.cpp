@@ -2,6 +2,8 @@
 // when a process loads it and leaves it when the process unloads it.
 #include "frame/dll_main.h"
 
+#include "vtutils/platform/framework.h"
+
 namespace {
 
 // The library's record with the framework.

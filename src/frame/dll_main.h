@@ -2,7 +2,7 @@
 // sequence in library_load.cpp wires them to the ELF loader.
 #pragma once
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/win32_types.h"
 
 // Runs before any static object of the library is constructed (on attach) and after the last
 // is destroyed (on detach).

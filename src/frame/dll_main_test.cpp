@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "frame/dll_main.h"
+#include "vtplatform/mfc/string_table.h"
+#include "vtutils/platform/framework.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/processes.h"
 
 namespace {
 

@@ -12,6 +12,8 @@
 #include "frame/dll_main.h"
 #include "services/xml_service_name.h"
 #include "vtutils/dependency_manager.h"
+#include "vtutils/platform/processes.h"
+#include "vtutils/platform/services.h"
 
 namespace {
 

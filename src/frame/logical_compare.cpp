@@ -7,6 +7,10 @@
 #include <memory>
 #include <new>
 
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/text.h"
+#include "vtutils/platform/win32_types.h"
+
 namespace {
 
 // Narrow text converted to wide text with the thread's ANSI code page: in a buffer inside the

@@ -7,6 +7,7 @@
 
 #include "testing/code_page_samples.h"
 #include "vtutils/logical_compare.h"
+#include "vtutils/platform/text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
 
 const char* vtu_units_to_string(VTX_Units units) {
   switch (units) {

@@ -2,6 +2,7 @@
 #include "vtutils/create_process.h"
 
 #include "process/scoped_handle.h"
+#include "vtutils/platform/processes.h"
 
 bool vtuCreateProcess::create_process(CString& command_line, CString& working_folder,
                                       HANDLE* process) {

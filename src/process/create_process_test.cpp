@@ -13,6 +13,7 @@
 #include "testing/helper_process.h"
 #include "testing/proc_stat.h"
 #include "testing/temp_dir.h"
+#include "vtutils/platform/processes.h"
 
 namespace {
 

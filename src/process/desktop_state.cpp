@@ -2,7 +2,8 @@
 // desktop that receives input.
 #include "vtutils/desktop_state.h"
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/desktop.h"
+#include "vtutils/platform/win32_types.h"
 
 vtuDesktopState vtu_is_desktop_locked() {
   // Systems before 6.2 do not refuse the input desktop to a locked session.

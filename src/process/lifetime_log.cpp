@@ -4,6 +4,10 @@
 #include <string>
 
 #include "process/scoped_handle.h"
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/settings.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/process.h"
 
 namespace vtutils {

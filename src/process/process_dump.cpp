@@ -2,6 +2,7 @@
 // next to its executable.
 #include "process/lifetime_log.h"
 #include "process/scoped_handle.h"
+#include "vtutils/platform/files.h"
 #include "vtutils/process.h"
 
 namespace {

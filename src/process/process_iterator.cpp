@@ -2,6 +2,7 @@
 #include "vtutils/process_iterator.h"
 
 #include "process/snapshot_list.h"
+#include "vtutils/platform/processes.h"
 
 namespace {
 

@@ -19,6 +19,8 @@
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 #include "testing/unprivileged.h"
+#include "vtutils/platform/settings.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/process.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // fresh process list?
 #pragma once
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace vtutils {
 

@@ -3,6 +3,7 @@
 #include "vtutils/process_iterator.h"
 
 #include "process/snapshot_list.h"
+#include "vtutils/platform/processes.h"
 
 vtuProcessModuleIterator::vtuProcessModuleIterator(DWORD process_id)
     : process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id)),

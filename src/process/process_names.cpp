@@ -2,6 +2,7 @@
 #include <cstring>
 #include <vector>
 
+#include "vtutils/platform/files.h"
 #include "vtutils/process.h"
 #include "vtutils/process_iterator.h"
 

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace vtutils {
 

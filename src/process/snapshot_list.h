@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace vtutils {
 

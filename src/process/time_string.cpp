@@ -2,6 +2,7 @@
 // starts the lifetime log's lines.
 #include <ctime>
 
+#include "vtutils/platform/crt_time.h"
 #include "vtutils/process.h"
 
 void vtuProcess::append_time_string(CString& s) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "services/xml_service_name.h"
+#include "vtutils/platform/xml.h"
 
 bool vtuXmlServiceRegistration::is_xml_service_registered() {
   utService* const instance = utService::get_instance();

@@ -2,7 +2,7 @@
 // static objects when the library loads (see frame/library_load.cpp for their order).
 #pragma once
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/services.h"
 
 namespace vtutils {
 extern const utServiceName xml_service_name;

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "vtutils/platform/xml.h"
+
 namespace {
 
 // The application's service instance for one test; whatever the test registers goes with it.

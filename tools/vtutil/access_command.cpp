@@ -7,6 +7,8 @@
 #include "command_failure.h"
 #include "commands.h"
 #include "vtutils/file_utils.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/security.h"
 
 namespace {
 

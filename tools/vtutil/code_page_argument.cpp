@@ -5,6 +5,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "vtutils/platform/text.h"
+
 std::optional<UINT> parse_code_page(const std::string& name) {
   std::string key = name;
   std::transform(key.begin(), key.end(), key.begin(),

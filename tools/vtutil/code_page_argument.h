@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/win32_types.h"
 
 // "acp" (the ANSI code page), "utf-8"/"utf8", "cpNNNN"/"windows-NNNN", or a plain identifier
 // such as 1252. Nothing for a name it does not understand.

@@ -7,6 +7,8 @@
 #include "code_page_argument.h"
 #include "command_failure.h"
 #include "commands.h"
+#include "vtutils/platform/text.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

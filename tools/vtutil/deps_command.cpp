@@ -11,6 +11,9 @@
 #include "commands.h"
 #include "document.h"
 #include "vtutils/dependency_manager.h"
+#include "vtutils/platform/base.h"
+#include "vtutils/platform/storage.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

@@ -9,6 +9,9 @@
 #include "vtplatform/mfc/file_dialog_presenter.h"
 #include "vtutils/file_dialog.h"
 #include "vtutils/file_filter_builder.h"
+#include "vtutils/platform/file_dialogs.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "command_failure.h"
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/framework_strings.h"
 
 using vtplatform::ComPtr;
 

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "vtplatform/win32/com_ptr.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/storage.h"
+#include "vtutils/platform/win32_types.h"
 
 // Opens the document at `path` with `access` (STGM_READ or STGM_READWRITE); with `create`, a
 // document that does not exist yet is made. Ends `command` with a message on failure.

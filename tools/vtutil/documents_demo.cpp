@@ -9,6 +9,10 @@
 #include "sample_document.h"
 #include "vtutils/dependency_manager.h"
 #include "vtutils/file_utils.h"
+#include "vtutils/platform/base.h"
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/storage.h"
 
 namespace {
 

@@ -14,6 +14,9 @@
 #include "vtplatform/mfc/file_dialog_presenter.h"
 #include "vtutils/file_dialog.h"
 #include "vtutils/persistent_file_dialog.h"
+#include "vtutils/platform/file_dialogs.h"
+#include "vtutils/platform/framework.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

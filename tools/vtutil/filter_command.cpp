@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "vtutils/file_filter_builder.h"
+#include "vtutils/platform/framework_strings.h"
 
 namespace {
 

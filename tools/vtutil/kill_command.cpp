@@ -9,6 +9,9 @@
 
 #include "command_failure.h"
 #include "commands.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/processes.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/process.h"
 
 namespace {

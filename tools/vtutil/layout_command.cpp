@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "vtutils/layout.h"
+#include "vtutils/platform/unicode_strings.h"
 #include "vtutils/string_converter.h"
 
 namespace {

@@ -4,6 +4,9 @@
 
 #include <memory>
 
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/win32_types.h"
+
 namespace {
 
 constexpr const char* kSwitchKey = "Software\\Brennic\\VTLifeTimeManagerLog";

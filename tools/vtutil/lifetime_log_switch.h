@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "vtutils/platform.h"
+#include "vtutils/platform/settings.h"
 
 // Sets HKEY_CURRENT_USER\Software\Brennic\VTLifeTimeManagerLog\Enabled to the REG_DWORD 1 or 0;
 // the registry's error, ERROR_SUCCESS when it is set.

@@ -12,6 +12,8 @@
 #include "command_failure.h"
 #include "commands.h"
 #include "lifetime_log_switch.h"
+#include "vtutils/platform/settings.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

@@ -8,6 +8,8 @@
 #include "command_failure.h"
 #include "commands.h"
 #include "vtutils/file_utils.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include "vtutils/effective_platform.h"
 #include "vtutils/file_utils.h"
 #include "vtutils/layout.h"
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/framework_strings.h"
 #include "vtutils/string_converter.h"
 
 namespace {

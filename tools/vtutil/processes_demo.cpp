@@ -15,6 +15,9 @@
 
 #include "vtutils/create_process.h"
 #include "vtutils/desktop_state.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/processes.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/process.h"
 #include "vtutils/process_iterator.h"
 

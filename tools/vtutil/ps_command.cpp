@@ -12,6 +12,8 @@
 
 #include "command_failure.h"
 #include "commands.h"
+#include "vtutils/platform/processes.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/process.h"
 #include "vtutils/process_iterator.h"
 

@@ -9,6 +9,10 @@
 #include "command_failure.h"
 #include "commands.h"
 #include "vtutils/file_utils.h"
+#include "vtutils/platform/files.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/security.h"
+#include "vtutils/platform/win32_types.h"
 #include "vtutils/security_descriptor.h"
 
 namespace {

@@ -8,7 +8,9 @@
 
 #include "command_failure.h"
 #include "commands.h"
-#include "vtutils/platform.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/text.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

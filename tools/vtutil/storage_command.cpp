@@ -8,6 +8,9 @@
 #include "command_failure.h"
 #include "commands.h"
 #include "document.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/storage.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "vtutils/file_utils.h"
+#include "vtutils/platform/framework_strings.h"
 #include "vtutils/tmp_filename.h"
 
 namespace {

@@ -11,6 +11,9 @@
 
 #include "command_failure.h"
 #include "commands.h"
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/services.h"
+#include "vtutils/platform/xml.h"
 #include "vtutils/xml_service.h"
 #include "vtutils/xml_values.h"
 

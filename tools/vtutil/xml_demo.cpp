@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "vtutils/platform/framework_strings.h"
+#include "vtutils/platform/services.h"
+#include "vtutils/platform/xml.h"
 #include "vtutils/xml_service.h"
 #include "vtutils/xml_values.h"
 

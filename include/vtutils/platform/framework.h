@@ -1,0 +1,10 @@
+// The framework's application object with its profile, and the module state through which an
+// extension library joins its host.
+#pragma once
+
+#if defined(_WIN32)
+#include <afxwin.h>
+#else
+#include "vtplatform/mfc/module_state.h"
+#include "vtplatform/mfc/win_app.h"
+#endif
