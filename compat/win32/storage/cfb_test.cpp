@@ -488,11 +488,11 @@ TEST(LockBytesTest, FilesHoldCompoundFiles) {
   vtutils::testing::TempDir dir;
   const std::string path = dir.file("doc.cfb");
   ComPtr<ILockBytes> bytes;
-  EXPECT_EQ(open_file_bytes(path.c_str(), false, false, bytes), STG_E_FILENOTFOUND);
-  EXPECT_EQ(open_file_bytes(dir.file("no/doc.cfb").c_str(), false, true, bytes),
+  EXPECT_EQ(open_file_bytes(path.c_str(), false, false, {}, bytes), STG_E_FILENOTFOUND);
+  EXPECT_EQ(open_file_bytes(dir.file("no/doc.cfb").c_str(), false, true, {}, bytes),
             STG_E_PATHNOTFOUND);
-  EXPECT_EQ(open_file_bytes(dir.str().c_str(), false, false, bytes), STG_E_ACCESSDENIED);
-  ASSERT_EQ(open_file_bytes(path.c_str(), false, true, bytes), S_OK);
+  EXPECT_EQ(open_file_bytes(dir.str().c_str(), false, false, {}, bytes), STG_E_ACCESSDENIED);
+  ASSERT_EQ(open_file_bytes(path.c_str(), false, true, {}, bytes), S_OK);
   const Node root = storage(u"", {stream(u"data", 70000, 5)}, ObjectType::kRoot);
   ASSERT_EQ(write(root, 4, bytes.get()), S_OK);
   STATSTG stat{};
@@ -501,7 +501,7 @@ TEST(LockBytesTest, FilesHoldCompoundFiles) {
   CoTaskMemFree(stat.pwcsName);
   EXPECT_EQ(stat.cbSize.QuadPart, std::filesystem::file_size(path));
 
-  ASSERT_EQ(open_file_bytes(path.c_str(), false, false, bytes), S_OK);
+  ASSERT_EQ(open_file_bytes(path.c_str(), false, false, {}, bytes), S_OK);
   ULARGE_INTEGER zero{};
   ULONG written = 0;
   EXPECT_EQ(bytes->WriteAt(zero, "x", 1, &written), STG_E_ACCESSDENIED);

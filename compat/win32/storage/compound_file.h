@@ -16,6 +16,7 @@
 
 #include "vtplatform/win32/com_ptr.h"
 #include "vtplatform/win32/storage.h"
+#include "win32/storage/file_sharing.h"
 
 namespace vtplatform::cfb {
 
@@ -105,9 +106,12 @@ int compare_names(std::u16string_view a, std::u16string_view b);
 
 // Bytes in a file: the document's own file, or the temporary file a commit writes. Opens `path`
 // for reading (and writing when `writable`), or creates it, empty, when `create` (which implies
-// `writable`; an existing file is emptied). Errors are the STG_E codes of the system error:
-// STG_E_FILENOTFOUND, STG_E_PATHNOTFOUND, STG_E_ACCESSDENIED, ... The object's LockRegion and
-// UnlockRegion answer STG_E_INVALIDFUNCTION: sharing is the storage layer's business.
-HRESULT open_file_bytes(const char* path, bool writable, bool create, ComPtr<ILockBytes>& bytes);
+// `writable`; an existing file is emptied), and takes the locks of `sharing` on it
+// (file_sharing.h); when a commit replaced the file between the open and the locks, the file
+// that `path` names then is opened instead. Errors are the STG_E codes of the system error:
+// STG_E_FILENOTFOUND, STG_E_PATHNOTFOUND, STG_E_ACCESSDENIED, ..., and STG_E_SHAREVIOLATION.
+// The object's LockRegion and UnlockRegion answer STG_E_INVALIDFUNCTION.
+HRESULT open_file_bytes(const char* path, bool writable, bool create, const FileSharing& sharing,
+                        ComPtr<ILockBytes>& bytes);
 
 }  // namespace vtplatform::cfb

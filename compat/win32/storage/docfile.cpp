@@ -74,7 +74,9 @@ HRESULT create_docfile(LPCOLESTR name, DWORD mode, int version, IStorage** stora
     if ((mode & STGM_CREATE) == 0) return STG_E_FILEALREADYEXISTS;
   }
   std::shared_ptr<Document> document;
-  const HRESULT result = Document::create(ComPtr<ILockBytes>(), path, version, transacted(mode), document);
+  const HRESULT result =
+      Document::create(ComPtr<ILockBytes>(), path, version, transacted(mode),
+                       vtplatform::cfb::FileSharing::of(mode), (mode & STGM_CREATE) != 0, document);
   if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
   return result;
 }
@@ -116,10 +118,13 @@ HRESULT StgOpenStorage(LPCOLESTR name, IStorage*, DWORD mode, SNB, DWORD, IStora
   if (::stat(path.c_str(), &status) != 0) return file_error(errno, path);
   if (S_ISDIR(status.st_mode)) return STG_E_ACCESSDENIED;
   ComPtr<ILockBytes> bytes;
-  HRESULT result = vtplatform::cfb::open_file_bytes(path.c_str(), may_write(mode), false, bytes);
+  const auto sharing = vtplatform::cfb::FileSharing::of(mode);
+  HRESULT result =
+      vtplatform::cfb::open_file_bytes(path.c_str(), may_write(mode), false, sharing, bytes);
   std::shared_ptr<Document> document;
   if (SUCCEEDED(result)) {
-    result = Document::open(std::move(bytes), path, may_write(mode), transacted(mode), document);
+    result = Document::open(std::move(bytes), path, may_write(mode), transacted(mode), sharing,
+                            document);
   }
   if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
   return result;
@@ -130,8 +135,9 @@ HRESULT StgCreateDocfileOnILockBytes(ILockBytes* bytes, DWORD mode, DWORD, IStor
   *storage = nullptr;
   if (HRESULT result = check_root_mode(mode, true); FAILED(result)) return result;
   std::shared_ptr<Document> document;
-  const HRESULT result =
-      Document::create(ComPtr<ILockBytes>(bytes), std::string(), 3, transacted(mode), document);
+  // Bytes that the caller provides are shared as the caller arranges.
+  const HRESULT result = Document::create(ComPtr<ILockBytes>(bytes), std::string(), 3,
+                                          transacted(mode), {}, false, document);
   if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
   return result;
 }
@@ -143,7 +149,7 @@ HRESULT StgOpenStorageOnILockBytes(ILockBytes* bytes, IStorage*, DWORD mode, SNB
   if (HRESULT result = check_root_mode(mode, false); FAILED(result)) return result;
   std::shared_ptr<Document> document;
   const HRESULT result = Document::open(ComPtr<ILockBytes>(bytes), std::string(),
-                                        may_write(mode), transacted(mode), document);
+                                        may_write(mode), transacted(mode), {}, document);
   if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
   return result;
 }

@@ -26,6 +26,11 @@ void mark_removed(Entry& entry) {
   for (const auto& child : entry.children) mark_removed(*child);
 }
 
+void release_contents(Entry& entry) {
+  entry.content.reset();
+  for (const auto& child : entry.children) release_contents(*child);
+}
+
 HRESULT build_tree(const std::shared_ptr<const cfb::Reader>& reader, std::uint32_t index,
                    int depth, std::shared_ptr<Entry>& entry) {
   if (depth > kMaxDepth) return STG_E_DOCFILECORRUPT;
@@ -143,14 +148,16 @@ FILETIME now() {
   return filetime_from_timespec(time);
 }
 
-Document::Document(ComPtr<ILockBytes> bytes, std::string path, bool writable, bool transacted)
+Document::Document(ComPtr<ILockBytes> bytes, std::string path, bool writable, bool transacted,
+                   const cfb::FileSharing& sharing)
     : bytes_(std::move(bytes)), path_(std::move(path)), writable_(writable),
-      transacted_(transacted) {}
+      transacted_(transacted), sharing_(sharing) {}
 
 HRESULT Document::open(ComPtr<ILockBytes> bytes, std::string path, bool writable,
-                       bool transacted, std::shared_ptr<Document>& document) {
+                       bool transacted, const cfb::FileSharing& sharing,
+                       std::shared_ptr<Document>& document) {
   std::shared_ptr<Document> opened(
-      new Document(std::move(bytes), std::move(path), writable, transacted));
+      new Document(std::move(bytes), std::move(path), writable, transacted, sharing));
   const HRESULT result = opened->load();
   if (FAILED(result)) return result;
   document = std::move(opened);
@@ -158,13 +165,23 @@ HRESULT Document::open(ComPtr<ILockBytes> bytes, std::string path, bool writable
 }
 
 HRESULT Document::create(ComPtr<ILockBytes> bytes, std::string path, int version,
-                         bool transacted, std::shared_ptr<Document>& document) {
-  std::shared_ptr<Document> created(new Document(std::move(bytes), std::move(path), true, transacted));
+                         bool transacted, const cfb::FileSharing& sharing, bool replace,
+                         std::shared_ptr<Document>& document) {
+  std::shared_ptr<Document> created(
+      new Document(std::move(bytes), std::move(path), true, transacted, sharing));
   created->version_ = version;
   created->root_ = std::make_shared<Entry>();
   created->root_->name = u"Root Entry";
   created->root_->type = cfb::ObjectType::kRoot;
-  const HRESULT result = created->commit();
+  struct stat existing {};
+  if (replace && !created->path_.empty() && ::stat(created->path_.c_str(), &existing) == 0) {
+    // The file being replaced is held as an open would hold it until the new one is in place,
+    // so that no other open of it is working on it meanwhile.
+    const HRESULT held = cfb::open_file_bytes(created->path_.c_str(), true, false, sharing,
+                                              created->bytes_);
+    if (FAILED(held)) return held;
+  }
+  const HRESULT result = created->commit(replace);
   if (FAILED(result)) return result;
   document = std::move(created);
   return S_OK;
@@ -189,7 +206,17 @@ HRESULT Document::write_to(ILockBytes* bytes) const {
   return cfb::write(to_node(*root_), version_, bytes);
 }
 
-HRESULT Document::commit() {
+void Document::close() {
+  open_ = false;
+  // Reverted streams read nothing more: their hold on the file goes with their content.
+  release_contents(*root_);
+  reader_.reset();
+  bytes_ = ComPtr<ILockBytes>();
+}
+
+HRESULT Document::commit() { return commit(true); }
+
+HRESULT Document::commit(bool replace) {
   if (!writable_) return STG_E_ACCESSDENIED;
   ComPtr<ILockBytes> committed;
   if (path_.empty()) {
@@ -207,18 +234,20 @@ HRESULT Document::commit() {
     SiblingFile file(path_, ".vtstorage-");
     if (!file.valid()) return error_from_errno(errno);
     // The new file keeps the rights of the document it replaces; a new document gets those of
-    // any new file (0666 less the umask), which its first, empty version was created with.
+    // any new file (0666 less the umask).
     struct stat status {};
-    if (::stat(path_.c_str(), &status) != 0) {
-      UniqueFd created(::open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
-      if (!created.valid() || ::fstat(created.get(), &status) != 0) return error_from_errno(errno);
-    }
-    if (::fchmod(file.fd(), status.st_mode & 07777) != 0) return error_from_errno(errno);
-    HRESULT result = cfb::open_file_bytes(file.path().c_str(), true, false, committed);
+    const mode_t rights =
+        ::stat(path_.c_str(), &status) == 0 ? status.st_mode & 07777 : new_file_rights();
+    if (::fchmod(file.fd(), rights) != 0) return error_from_errno(errno);
+    // The new file is shared as the document is before it takes the document's place, so that
+    // the path never names a file that another open could take against this one's sharing.
+    HRESULT result = cfb::open_file_bytes(file.path().c_str(), true, false, sharing_, committed);
     if (SUCCEEDED(result)) result = write_to(committed.get());
     if (SUCCEEDED(result)) result = committed->Flush();
     if (FAILED(result)) return result;
-    if (const int error = file.rename_to(path_.c_str()); error != 0) return error_from_errno(error);
+    if (const int error = file.rename_to(path_.c_str(), !replace); error != 0) {
+      return error == EEXIST ? STG_E_FILEALREADYEXISTS : error_from_errno(error);
+    }
     bytes_ = committed;
   }
 

@@ -40,11 +40,14 @@ struct Entry {
 class Document {
  public:
   // Reads the compound file in `bytes`. `path` is the file's path, or empty for bytes a caller
-  // provides; commits then write the new file there.
+  // provides; commits then write the new file there, shared as `sharing` says.
   static HRESULT open(ComPtr<ILockBytes> bytes, std::string path, bool writable, bool transacted,
-                      std::shared_ptr<Document>& document);
-  // Makes a new, empty compound file of `version` in `bytes` and commits it at once.
+                      const cfb::FileSharing& sharing, std::shared_ptr<Document>& document);
+  // Makes a new, empty compound file of `version` and commits it at once: in `bytes`, or as the
+  // file `path`. A file already at `path` is replaced when `replace` is set, once no other open
+  // of it excludes `sharing`; otherwise it makes the call fail with STG_E_FILEALREADYEXISTS.
   static HRESULT create(ComPtr<ILockBytes> bytes, std::string path, int version, bool transacted,
+                        const cfb::FileSharing& sharing, bool replace,
                         std::shared_ptr<Document>& document);
 
   // Every COM object of the document holds this lock while it works.
@@ -56,7 +59,9 @@ class Document {
   bool transacted() const { return transacted_; }
   // False once the root storage is released: the objects still open are then reverted.
   bool open() const { return open_; }
-  void close() { open_ = false; }
+  // Reverts the objects still open and lets the file go, and with it the document's share of
+  // it, as when the root storage of a document is released on Windows.
+  void close();
 
   void mark_changed() { changed_ = true; }
   bool changed() const { return changed_; }
@@ -69,8 +74,11 @@ class Document {
   HRESULT revert();
 
  private:
-  Document(ComPtr<ILockBytes> bytes, std::string path, bool writable, bool transacted);
+  Document(ComPtr<ILockBytes> bytes, std::string path, bool writable, bool transacted,
+           const cfb::FileSharing& sharing);
   HRESULT load();
+  // The commit; `replace` says whether a file at the path may be replaced.
+  HRESULT commit(bool replace);
   HRESULT write_to(ILockBytes* bytes) const;
   // Points the streams of the working tree, which `bytes` have just been written from, at them.
   HRESULT read_from(ILockBytes* bytes);
@@ -80,6 +88,7 @@ class Document {
   std::string path_;
   bool writable_;
   bool transacted_;
+  cfb::FileSharing sharing_;
   int version_ = 3;
   std::shared_ptr<const cfb::Reader> reader_;
   std::shared_ptr<Entry> root_;

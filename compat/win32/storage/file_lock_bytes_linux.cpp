@@ -46,6 +46,8 @@ HRESULT storage_error(int error, HRESULT io_fault) {
 }
 
 constexpr std::uint64_t kMaxOffset = std::numeric_limits<off_t>::max();
+// How often an open follows a path whose file commits of other processes keep replacing.
+constexpr int kOpenAttempts = 100;
 
 class FileLockBytes final : public ComObject<ILockBytes> {
  public:
@@ -142,25 +144,37 @@ class FileLockBytes final : public ComObject<ILockBytes> {
 
 }  // namespace
 
-HRESULT open_file_bytes(const char* path, bool writable, bool create, ComPtr<ILockBytes>& bytes) {
+HRESULT open_file_bytes(const char* path, bool writable, bool create, const FileSharing& sharing,
+                        ComPtr<ILockBytes>& bytes) {
   bytes = ComPtr<ILockBytes>();
   if (path == nullptr) return STG_E_INVALIDPOINTER;
   writable = writable || create;
   int flags = O_CLOEXEC | (writable ? O_RDWR : O_RDONLY);
   if (create) flags |= O_CREAT | O_TRUNC;
-  UniqueFd fd(::open(path, flags, 0666));
-  if (!fd.valid()) {
-    const int error = errno;
-    if (error == ENOENT && win32_error_for_path(error, path) == ERROR_PATH_NOT_FOUND) {
-      return STG_E_PATHNOTFOUND;
+  // A commit of another process renames its new file over the path: an open that got the old
+  // file just before holds locks on a file that nobody opens any more, and tries again.
+  for (int attempt = 0;; ++attempt) {
+    UniqueFd fd(::open(path, flags, 0666));
+    if (!fd.valid()) {
+      const int error = errno;
+      if (error == ENOENT && win32_error_for_path(error, path) == ERROR_PATH_NOT_FOUND) {
+        return STG_E_PATHNOTFOUND;
+      }
+      return storage_error(error, STG_E_READFAULT);
     }
-    return storage_error(error, STG_E_READFAULT);
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) return storage_error(errno, STG_E_READFAULT);
+    if (S_ISDIR(status.st_mode)) return STG_E_ACCESSDENIED;
+    if (const HRESULT shared = lock_sharing(fd.get(), sharing); FAILED(shared)) return shared;
+    struct stat named {};
+    const bool replaced = ::stat(path, &named) != 0 || named.st_dev != status.st_dev ||
+                          named.st_ino != status.st_ino;
+    if (!replaced) {
+      bytes = ComPtr<ILockBytes>::adopt(new FileLockBytes(std::move(fd), path, writable));
+      return S_OK;
+    }
+    if (attempt == kOpenAttempts) return STG_E_SHAREVIOLATION;
   }
-  struct stat status {};
-  if (::fstat(fd.get(), &status) != 0) return storage_error(errno, STG_E_READFAULT);
-  if (S_ISDIR(status.st_mode)) return STG_E_ACCESSDENIED;
-  bytes = ComPtr<ILockBytes>::adopt(new FileLockBytes(std::move(fd), path, writable));
-  return S_OK;
 }
 
 }  // namespace vtplatform::cfb

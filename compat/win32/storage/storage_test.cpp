@@ -140,10 +140,12 @@ TEST(StorageTest, TransactedChangesWaitForCommit) {
   TempDir dir;
   const std::string path = dir.file("doc.vtd");
   { create_file(path); }
-  ComPtr<IStorage> root = open_file(path, kReadWrite | STGM_TRANSACTED);
+  // A transacted writer that shares the file, and a reader beside it.
+  constexpr DWORD kShared = STGM_TRANSACTED | STGM_SHARE_DENY_NONE;
+  ComPtr<IStorage> root = open_file(path, STGM_READWRITE | kShared);
   ComPtr<IStream> stream;
   ASSERT_EQ(root->CreateStream(L"draft", kCreate, 0, 0, stream.put()), S_OK);
-  EXPECT_EQ(element_names(open_file(path).get()), std::vector<std::wstring>{});
+  EXPECT_EQ(element_names(open_file(path, STGM_READ | kShared).get()), std::vector<std::wstring>{});
   ASSERT_EQ(root->Revert(), S_OK);
   EXPECT_EQ(stream->Write("x", 1, nullptr), STG_E_REVERTED);
   EXPECT_EQ(element_names(root.get()), std::vector<std::wstring>{});
@@ -163,6 +165,50 @@ TEST(StorageTest, DirectModeKeepsChangesAtRelease) {
   }
   // The root is gone; the stream still open on it is reverted.
   EXPECT_EQ(stream->Write("more", 4, nullptr), STG_E_REVERTED);
+  EXPECT_EQ(read_stream(open_file(path).get(), L"s"), "data");
+}
+
+TEST(StorageTest, SharingModesHoldBetweenOpensOfOneFile) {
+  TempDir dir;
+  const std::string path = dir.file("doc.vtd");
+  { create_file(path); }
+  constexpr DWORD kDenyWrite = STGM_SHARE_DENY_WRITE;
+  constexpr DWORD kShareAll = STGM_SHARE_DENY_NONE | STGM_TRANSACTED;
+  const struct {
+    DWORD first;
+    DWORD second;
+    HRESULT expected;
+  } cases[] = {
+      {kReadWrite, STGM_READ | kDenyWrite, STG_E_SHAREVIOLATION},
+      {STGM_READ | kDenyWrite, kReadWrite, STG_E_SHAREVIOLATION},
+      {STGM_READ | kDenyWrite, STGM_READ | kDenyWrite, S_OK},  // readers share
+      {STGM_READ | kDenyWrite, STGM_READWRITE | kShareAll, STG_E_SHAREVIOLATION},
+      {STGM_READWRITE | kDenyWrite, STGM_READ | kShareAll, S_OK},
+      {STGM_READWRITE | kShareAll, STGM_READWRITE | kShareAll, S_OK},
+  };
+  for (const auto& [first, second, expected] : cases) {
+    ComPtr<IStorage> held;
+    ASSERT_EQ(StgOpenStorage(wide(path).c_str(), nullptr, first, nullptr, 0, held.put()), S_OK);
+    ComPtr<IStorage> other;
+    EXPECT_EQ(StgOpenStorage(wide(path).c_str(), nullptr, second, nullptr, 0, other.put()),
+              expected)
+        << std::hex << first << " then " << second;
+  }
+
+  // A commit keeps the share on the new file, replacing the file is refused while it is held,
+  // and a released root lets the file go even while a stream of it is still referenced.
+  ComPtr<IStream> stream;
+  {
+    ComPtr<IStorage> root = open_file(path, kReadWrite);
+    write_stream(root.get(), L"s", "data");
+    ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    ComPtr<IStorage> refused;
+    EXPECT_EQ(StgOpenStorage(wide(path).c_str(), nullptr, kRead, nullptr, 0, refused.put()),
+              STG_E_SHAREVIOLATION);
+    EXPECT_EQ(StgCreateDocfile(wide(path).c_str(), kCreate, 0, refused.put()),
+              STG_E_SHAREVIOLATION);
+    ASSERT_EQ(root->OpenStream(L"s", nullptr, kRead, 0, stream.put()), S_OK);
+  }
   EXPECT_EQ(read_stream(open_file(path).get(), L"s"), "data");
 }
 
