@@ -1,6 +1,7 @@
 # Checks vtutil deps and storage end to end on a copy of the sample document: the list as stored,
 # an entry added and kept with the others, the 12-byte stream of an empty list, a new document
-# made by `deps add`, and a clear failure for a file that is no compound file.
+# made by `deps add`, ten adds at once that all keep their entry, and a clear failure for a file
+# that is no compound file.
 set(work "${CMAKE_CURRENT_BINARY_DIR}/deps_check")
 file(REMOVE_RECURSE "${work}")
 file(MAKE_DIRECTORY "${work}")
@@ -39,6 +40,17 @@ expect("\nVERSION\n1\n\n")
 vtutil(0 deps add "${work}/new.vtd" 4294967295 "x.igs")
 vtutil(0 deps list "${work}/new.vtd")
 expect("4294967295 x.igs\n")
+
+# Ten programs adding to one new document at once: each waits its turn, none loses another's.
+execute_process(COMMAND sh -c "for id in 1 2 3 4 5 6 7 8 9 10; do
+    '${VTUTIL}' deps add '${work}/shared.vtd' $id part$id.igs || echo failed & done; wait"
+  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+vtutil(0 deps list "${work}/shared.vtd")
+string(REGEX MATCHALL "part[0-9]+\\.igs" entries "${out}")
+list(LENGTH entries count)
+if(NOT count EQUAL 10)
+  message(FATAL_ERROR "ten parallel adds kept:\n${out}")
+endif()
 
 file(WRITE "${work}/text.txt" "no compound file")
 vtutil(1 deps list "${work}/text.txt")

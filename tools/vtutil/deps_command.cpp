@@ -23,6 +23,7 @@ struct DepsOptions {
   std::string document;
   std::string cad_id;
   std::string path;
+  int wait_ms = kDefaultWaitMs;
 };
 
 // Saves what the manager holds into the document and commits it.
@@ -36,7 +37,8 @@ void save(const char* command, IStorage* document) {
 }
 
 void list(const DepsOptions& options) {
-  const ComPtr<IStorage> document = open_document("deps list", options.document, STGM_READ);
+  const ComPtr<IStorage> document =
+      open_document("deps list", options.document, STGM_READ, false, options.wait_ms);
   vtuDependencyManager& manager = vtuDependencyManager::singleton();
   manager.load_dependencies(document.get());
   for (const vtuDependencyManager::Entry& entry : manager.entries()) {
@@ -52,7 +54,7 @@ void add(const DepsOptions& options) {
     throw CLI::ValidationError("ID", "a CAD identifier is a number from 0 to 4294967295");
   }
   const ComPtr<IStorage> document =
-      open_document("deps add", options.document, STGM_READWRITE, true);
+      open_document("deps add", options.document, STGM_READWRITE, true, options.wait_ms);
   vtuDependencyManager& manager = vtuDependencyManager::singleton();
   // The loaded entries are the list the save writes, so the document keeps what it had.
   manager.abort();
@@ -64,7 +66,8 @@ void add(const DepsOptions& options) {
 }
 
 void clear(const DepsOptions& options) {
-  const ComPtr<IStorage> document = open_document("deps clear", options.document, STGM_READWRITE);
+  const ComPtr<IStorage> document =
+      open_document("deps clear", options.document, STGM_READWRITE, false, options.wait_ms);
   vtuDependencyManager& manager = vtuDependencyManager::singleton();
   manager.abort();
   manager.start_save_dependencies();
@@ -78,6 +81,11 @@ void add_deps_command(CLI::App& app) {
   CLI::App* command =
       app.add_subcommand("deps", "The CAD files a document depends on (its FOPDependencies stream)");
   command->require_subcommand(1);
+  command
+      ->add_option("--wait", options->wait_ms,
+                   "Milliseconds to wait while another program uses the document")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
 
   CLI::App* list_command = command->add_subcommand("list", "Identifier and path of each entry");
   list_command->add_option("DOC", options->document, "The document")->required();

@@ -1,8 +1,11 @@
 // Opening compound documents and printing their trees.
 #include "document.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <random>
+#include <thread>
 
 #include "command_failure.h"
 #include "vtutils/platform/files.h"
@@ -11,19 +14,32 @@
 using vtplatform::ComPtr;
 
 ComPtr<IStorage> open_document(const char* command, const std::string& path, DWORD access,
-                               bool create) {
-  ComPtr<IStorage> storage;
+                               bool create, int wait_ms) {
   const CStringW name(path.c_str());
-  const DWORD mode = access | STGM_SHARE_EXCLUSIVE;
-  const HRESULT result = create && !PathFileExistsA(path.c_str())
-                             ? StgCreateDocfile(name, mode, 0, storage.put())
-                             : StgOpenStorage(name, nullptr, mode, nullptr, 0, storage.put());
-  if (FAILED(result)) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
-    fail_command(command, "cannot open " + path + " as a compound file: HRESULT " + code);
+  const DWORD mode =
+      access | (access == STGM_READ ? STGM_SHARE_DENY_WRITE : STGM_SHARE_EXCLUSIVE);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  std::minstd_rand jitter(std::random_device{}());
+  for (;;) {
+    ComPtr<IStorage> storage;
+    const HRESULT result = create && !PathFileExistsA(path.c_str())
+                               ? StgCreateDocfile(name, mode, 0, storage.put())
+                               : StgOpenStorage(name, nullptr, mode, nullptr, 0, storage.put());
+    if (SUCCEEDED(result)) return storage;
+    // Another program has the document, or made it between the look and the creation.
+    const bool busy = result == STG_E_SHAREVIOLATION || result == STG_E_LOCKVIOLATION ||
+                      (create && result == STG_E_FILEALREADYEXISTS);
+    if (!busy) {
+      char code[16];
+      std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
+      fail_command(command, "cannot open " + path + " as a compound file: HRESULT " + code);
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      fail_command(command, path + " is in use by another program");
+    }
+    // Waits of different lengths, so that programs waiting for each other do not keep meeting.
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + jitter() % 20));
   }
-  return storage;
 }
 
 void print_storage_tree(IStorage* storage, int depth) {
