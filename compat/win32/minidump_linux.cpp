@@ -2,6 +2,7 @@
 // ptrace session (or one of its own for the time of the dump) and writes the streams.
 #include "vtplatform/win32/minidump.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "vtplatform/win32/error.h"
@@ -83,6 +84,13 @@ BOOL MiniDumpWriteDump(HANDLE process, DWORD process_id, HANDLE file, MINIDUMP_T
     own_session = PtraceSession::attach(target->pid(), &error);
     if (!own_session) return fail(error);
     session = own_session.get();
+  }
+  // A dump holds the process's stacks and environment, and with full memory everything: like a
+  // kernel core file it is for its owner alone, whatever rights the file was created with. (A
+  // file of another user keeps the rights that user gave it.)
+  struct stat file_status {};
+  if (::fstat(output->fd(), &file_status) == 0 && S_ISREG(file_status.st_mode)) {
+    ::fchmod(output->fd(), 0600);
   }
   const DWORD error = write_dump(output->fd(), *stat, *session, dump_type);
   return error == ERROR_SUCCESS ? TRUE : fail(error);

@@ -267,6 +267,9 @@ TEST(MiniDumpWriteDump, OptionalStreamsFollowTheFlags) {
                          true));
   const DumpView dump(read_file(path));
   expect_consistent(dump);
+  // The process's memory is for the dump's owner alone, whatever the umask gave the new file.
+  EXPECT_EQ(std::filesystem::status(path).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   const auto streams = dump.streams();
   ASSERT_TRUE(streams.contains(kHandleData) && streams.contains(kThreadInfoList) &&
               streams.contains(kMemoryInfoList));
