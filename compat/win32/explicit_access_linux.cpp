@@ -122,12 +122,19 @@ DWORD apply_explicit_access(const EXPLICIT_ACCESS_A& access, AccessList& list) {
     return error;
   }
   const std::uint8_t permissions = permissions_from_rights(access.grfAccessPermissions);
-  // Revoking removes what the trustee has everywhere, whatever the inheritance says.
-  const bool change_access = mode == REVOKE_ACCESS || !inherit_only;
-  const bool change_defaults = mode == REVOKE_ACCESS ? !list.defaults.empty() : inheritable;
+  // Granting adds to the trustee's entries where the inheritance says. Revoking removes what the
+  // trustee has everywhere, and setting replaces it everywhere: the entry where the inheritance
+  // puts the new rights gets them, and the trustee's other entry goes, so that an inheritable
+  // entry of an earlier grant does not outlive a set without inheritance.
+  const bool replaces = mode != GRANT_ACCESS;
+  const bool change_access = replaces || !inherit_only;
+  const bool change_defaults = replaces ? inheritable || !list.defaults.empty() : inheritable;
+  const auto change_for = [&](bool applies) {
+    return mode == SET_ACCESS && !applies ? REVOKE_ACCESS : mode;
+  };
   if (change_defaults && list.defaults.empty()) list.defaults = list.access;
-  if (change_access) change_entry(list.access, key, mode, permissions);
-  if (change_defaults) change_entry(list.defaults, key, mode, permissions);
+  if (change_access) change_entry(list.access, key, change_for(!inherit_only), permissions);
+  if (change_defaults) change_entry(list.defaults, key, change_for(inheritable), permissions);
   return ERROR_SUCCESS;
 }
 

@@ -213,31 +213,38 @@ TEST(GrantEveryone, FolderPassesItOnToNewObjects) {
   EXPECT_TRUE(has_line(getfacl(folder), "default:other::r--")) << getfacl(folder);
 }
 
-TEST(GrantEveryone, WithoutInheritanceLeavesTheDefaultAclAlone) {
+TEST(GrantEveryone, SettingReplacesEveryEntryOfEveryone) {
   TempDir dir;
   const std::string plain = dir.file("plain");
   const std::string inheriting = dir.file("inheriting");
   ASSERT_EQ(mkdir(plain.c_str(), 0700), 0);
   ASSERT_EQ(mkdir(inheriting.c_str(), 0700), 0);
   setfacl("-d -m u:65534:rwx", inheriting);
-  const std::string defaults_before =
-      getfacl(inheriting).substr(getfacl(inheriting).find("default:"));
 
+  // Without inheritance on a folder without a default ACL: none is made.
   ASSERT_EQ(grant_everyone(plain, GENERIC_ALL, NO_INHERITANCE), ERROR_SUCCESS);
   EXPECT_TRUE(has_line(getfacl(plain), "other::rwx")) << getfacl(plain);
   EXPECT_EQ(getfacl(plain).find("default:"), std::string::npos) << getfacl(plain);
 
+  // A set without inheritance takes away what an earlier inheritable one gave new files, and
+  // leaves the other entries of the default ACL alone.
+  ASSERT_EQ(grant_everyone(inheriting, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE,
+                           SUB_CONTAINERS_AND_OBJECTS_INHERIT),
+            ERROR_SUCCESS);
+  EXPECT_TRUE(has_line(getfacl(inheriting), "default:other::r-x")) << getfacl(inheriting);
   ASSERT_EQ(grant_everyone(inheriting, GENERIC_READ, NO_INHERITANCE), ERROR_SUCCESS);
-  const std::string acl = getfacl(inheriting);
+  std::string acl = getfacl(inheriting);
   EXPECT_TRUE(has_line(acl, "other::r--")) << acl;
-  EXPECT_EQ(acl.substr(acl.find("default:")), defaults_before);
+  EXPECT_TRUE(has_line(acl, "default:other::---")) << acl;
+  EXPECT_TRUE(has_line(acl, "default:user:65534:rwx")) << acl;
 
-  // Inherit-only changes the default ACL and not the folder's own.
+  // Inherit-only: new files get the rights, and the folder's own entry goes.
   ASSERT_EQ(grant_everyone(plain, FILE_GENERIC_READ,
                            SUB_CONTAINERS_AND_OBJECTS_INHERIT | INHERIT_ONLY_ACE),
             ERROR_SUCCESS);
-  EXPECT_TRUE(has_line(getfacl(plain), "other::rwx")) << getfacl(plain);
-  EXPECT_TRUE(has_line(getfacl(plain), "default:other::r--")) << getfacl(plain);
+  acl = getfacl(plain);
+  EXPECT_TRUE(has_line(acl, "other::---")) << acl;
+  EXPECT_TRUE(has_line(acl, "default:other::r--")) << acl;
 }
 
 TEST(SetEntriesInAcl, NamedEntriesKeepTheMaskInStep) {
