@@ -1,11 +1,12 @@
-// The standard document factory: new documents, and files and text parsed by pugixml into whole
-// documents or none.
+// The standard document factory: new documents, files and text parsed by pugixml into whole
+// documents or none, and files changed in one locked step.
 #include "vtplatform/brenxml/document_factory.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@
 #include <pugixml.hpp>
 
 #include "brenxml/xml_text.h"
+#include "vtplatform/win32/error.h"
+#include "win32/shared_text_file.h"
+#include "win32/sibling_file.h"
 
 namespace {
 
@@ -147,4 +151,40 @@ std::unique_ptr<brenxml::xmlDocument> xxmDocumentFactory::parseFile(const char* 
 std::unique_ptr<brenxml::xmlDocument> xxmDocumentFactory::parseText(const std::string& text,
                                                                      std::string& error) {
   return parse(text, "XML text", error);
+}
+
+bool xxmDocumentFactory::updateFile(const char* path, int wait_ms, const Change& change,
+                                    std::string& error) {
+  if (path == nullptr || *path == '\0') {
+    error = "no file name to update";
+    return false;
+  }
+  // Refusals inside the step carry their own message; these codes only end the step.
+  constexpr LONG kRefused = ERROR_CANCELLED;
+  const vtplatform::SharedTextFile file(path, vtplatform::SharedTextFile::Folder::kExisting,
+                                        vtplatform::new_file_rights());
+  const LONG result = file.update(
+      [&](std::string& text, bool& changed) -> LONG {
+        std::unique_ptr<brenxml::xmlDocument> document;
+        std::error_code ignored;
+        if (std::filesystem::exists(path, ignored)) {
+          document = parse(text, path, error);
+          if (!document) return kRefused;
+        }
+        if (!change(document, error)) return kRefused;
+        if (!document || document->documentElement().isNull()) {
+          error = std::string("cannot save ") + path + ": the document has no document element";
+          return kRefused;
+        }
+        text = document->toText();
+        changed = true;
+        return ERROR_SUCCESS;
+      },
+      wait_ms);
+  if (result == ERROR_SHARING_VIOLATION) {
+    error = std::string(path) + " is in use by another program";
+  } else if (result != ERROR_SUCCESS && result != kRefused) {
+    error = std::string("cannot update ") + path + " (Win32 error " + std::to_string(result) + ")";
+  }
+  return result == ERROR_SUCCESS;
 }

@@ -131,6 +131,50 @@ TEST(XmlDocument, UnreadableFilesGiveNoDocument) {
   EXPECT_NE(error.find(broken + ": line 1"), std::string::npos) << error;
 }
 
+TEST(XmlDocument, UpdateChangesTheFileOrLeavesItAsItWas) {
+  TempDir dir;
+  xxmDocumentFactory factory;
+  const std::string path = dir.file("settings.xml");
+  std::string error;
+  const auto add_item = [](std::unique_ptr<xmlDocument>& document, std::string&) {
+    if (!document) {
+      document = xxmDocumentFactory().createDocument();
+      document->createDocumentElement("settings");
+    }
+    xmlNode root = document->documentElement();
+    return !createElement_appendChild(root, "item").isNull();
+  };
+  ASSERT_TRUE(factory.updateFile(path.c_str(), 0, add_item, error)) << error;  // made new
+  ASSERT_TRUE(factory.updateFile(path.c_str(), 0, add_item, error)) << error;
+  const std::string saved = read_file(path);
+  EXPECT_NE(saved.find("<item />\n  <item />"), std::string::npos) << saved;
+
+  // A change that refuses, and a change that leaves no document element, keep the file.
+  EXPECT_FALSE(factory.updateFile(
+      path.c_str(), 0,
+      [](std::unique_ptr<xmlDocument>&, std::string& message) {
+        message = "refused";
+        return false;
+      },
+      error));
+  EXPECT_EQ(error, "refused");
+  EXPECT_FALSE(factory.updateFile(
+      path.c_str(), 0,
+      [](std::unique_ptr<xmlDocument>& document, std::string&) {
+        document = xxmDocumentFactory().createDocument();
+        return true;
+      },
+      error));
+  EXPECT_NE(error.find("no document element"), std::string::npos) << error;
+  EXPECT_EQ(read_file(path), saved);
+
+  // A malformed file is not handed to the change, and stays as it is.
+  write_file(path, "<a><b></a>");
+  EXPECT_FALSE(factory.updateFile(path.c_str(), 0, add_item, error));
+  EXPECT_NE(error.find(path + ": line 1"), std::string::npos) << error;
+  EXPECT_EQ(read_file(path), "<a><b></a>");
+}
+
 // Registers through a plain instance and takes the entry out again at the end.
 class Registry : public utService {
  public:

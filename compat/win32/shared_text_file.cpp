@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "vtplatform/win32/error.h"
 #include "win32/errno_error.h"
@@ -20,15 +22,22 @@ namespace {
 // Holds a flock on the lock file until it goes; closing the descriptor releases it. A shared lock
 // needs only a lock file that is there, read-only: reading creates nothing, and a file that
 // another user's change created still serves. An exclusive lock creates the lock file with
-// `rights`, and flock works as well on a descriptor opened read-only.
-UniqueFd lock_file(const std::string& lock_path, int operation, mode_t rights) {
+// `rights`, and flock works as well on a descriptor opened read-only. With a `wait_ms` of 0 or
+// more the lock is tried until that time is up, and then nothing is held, errno EWOULDBLOCK.
+UniqueFd lock_file(const std::string& lock_path, int operation, mode_t rights, int wait_ms = -1) {
   UniqueFd lock;
   if (operation == LOCK_EX)
     lock.reset(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, rights));
   if (!lock.valid()) lock.reset(::open(lock_path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!lock.valid()) return lock;
-  while (::flock(lock.get(), operation) != 0) {
-    if (errno != EINTR) return UniqueFd();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  const int mode = wait_ms < 0 ? operation : operation | LOCK_NB;
+  while (::flock(lock.get(), mode) != 0) {
+    if (errno == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } else if (errno != EINTR) {
+      return UniqueFd();
+    }
   }
   return lock;
 }
@@ -62,14 +71,17 @@ LONG SharedTextFile::read(std::string& text) const {
   return read_text(path_, text);
 }
 
-LONG SharedTextFile::update(
-    const std::function<LONG(std::string& text, bool& changed)>& change) const {
+LONG SharedTextFile::update(const std::function<LONG(std::string& text, bool& changed)>& change,
+                            int wait_ms) const {
   if (folder_ == Folder::kCreate) {
     std::error_code ignored;  // a folder that cannot be made shows as the lock file's error
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
   }
-  const UniqueFd lock = lock_file(lock_path_, LOCK_EX, new_rights_);
-  if (!lock.valid()) return win32_error_for_path(errno, lock_path_.c_str());
+  const UniqueFd lock = lock_file(lock_path_, LOCK_EX, new_rights_, wait_ms);
+  if (!lock.valid()) {
+    return errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION
+                                : win32_error_for_path(errno, lock_path_.c_str());
+  }
   std::string text;
   if (const LONG error = read_text(path_, text)) return error;
   bool changed = false;

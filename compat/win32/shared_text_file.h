@@ -32,8 +32,11 @@ class SharedTextFile {
 
   // Under the exclusive lock, reads the text and hands it to `change`. When `change` returns
   // ERROR_SUCCESS and sets its flag, the changed text replaces the file before the lock is
-  // released. The error of `change`, of the lock, of reading or of writing.
-  LONG update(const std::function<LONG(std::string& text, bool& changed)>& change) const;
+  // released. Waits for the lock as long as another change holds it, or, with a `wait_ms` of 0
+  // or more, that many milliseconds at most and then gives ERROR_SHARING_VIOLATION. The error of
+  // `change`, of the lock, of reading or of writing.
+  LONG update(const std::function<LONG(std::string& text, bool& changed)>& change,
+              int wait_ms = -1) const;
 
  private:
   std::string path_;

@@ -4,6 +4,10 @@
 
 #include <CLI/CLI.hpp>
 
+// How long a command waits for a document or file that another program is using, unless --wait
+// says otherwise.
+inline constexpr int kDefaultWaitMs = 5000;
+
 void add_access_command(CLI::App& app);
 void add_convert_command(CLI::App& app);
 void add_demo_command(CLI::App& app);

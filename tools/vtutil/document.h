@@ -4,13 +4,10 @@
 
 #include <string>
 
+#include "commands.h"
 #include "vtplatform/win32/com_ptr.h"
 #include "vtutils/platform/storage.h"
 #include "vtutils/platform/win32_types.h"
-
-// How long a command waits for a document or file that another program is using, unless --wait
-// says otherwise.
-inline constexpr int kDefaultWaitMs = 5000;
 
 // Opens the document at `path` with `access` (STGM_READ or STGM_READWRITE): readers share it
 // with other readers, a writer has it to itself. With `create`, a document that does not exist

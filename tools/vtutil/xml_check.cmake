@@ -66,4 +66,22 @@ file(READ "${folder}/broken.xml" broken)
 if(NOT broken STREQUAL "<settings><Zoom value=\"1\"></settings>")
   fail("reading changed the malformed file")
 endif()
+
+# Twenty programs setting values in one file at once: each waits its turn, none loses another's.
+execute_process(COMMAND sh -c "for id in $(seq 1 20); do
+    '${VTUTIL}' xml set '${file}' /settings Part$id $id --type int || echo failed & done; wait"
+  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(READ "${file}" stored)
+string(REGEX MATCHALL "<Part[0-9]+ " parts "${stored}")
+list(LENGTH parts part_count)
+if(NOT part_count EQUAL 20 OR out MATCHES "failed")
+  fail("twenty parallel sets kept ${part_count}: ${out}${err}\n${stored}")
+endif()
+# A file whose update another program holds is refused as in use once the wait is over.
+execute_process(COMMAND flock "${file}.lock" "${VTUTIL}" xml set "${file}" /settings Held 1
+    --wait 100
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+if(NOT status EQUAL 1 OR NOT err MATCHES "is in use by another program")
+  fail("a held file gave (${status}): ${out}${err}")
+endif()
 file(REMOVE_RECURSE "${folder}")

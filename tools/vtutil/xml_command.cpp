@@ -3,7 +3,6 @@
 // that the "xml" service provides.
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -28,6 +27,7 @@ struct XmlOptions {
   std::string value;
   std::string type = "text";
   std::string create_root;
+  int wait_ms = kDefaultWaitMs;
 };
 
 // The document factory registered under "xml"; the caller holds a vtuXmlServiceScope.
@@ -76,37 +76,34 @@ void run_get(const XmlOptions& options) {
   }
 }
 
-// Parses VALUE as the type asks; a failure for text that is not of that type.
-int parse_number(const std::string& text, const std::string& type) {
+// Parses VALUE as the type asks into `number`; false with the reason in `error` for text that is
+// not of that type.
+bool parse_number(const std::string& text, const std::string& type, int& number,
+                  std::string& error) {
   if (type == "bool") {
-    if (text == "true" || text == "1") return 1;
-    if (text == "false" || text == "0") return 0;
-    fail_command("xml set", "not a boolean (true, false, 1 or 0): " + text);
+    if (text == "true" || text == "1" || text == "false" || text == "0") {
+      number = text == "true" || text == "1" ? 1 : 0;
+      return true;
+    }
+    error = "not a boolean (true, false, 1 or 0): " + text;
+    return false;
   }
-  int value = 0;
   const char* end = text.data() + text.size();
-  const auto [parsed_end, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc() || parsed_end != end) {
-    fail_command("xml set", "not a whole number in int range: " + text);
+  const auto [parsed_end, problem] = std::from_chars(text.data(), end, number);
+  if (text.empty() || problem != std::errc() || parsed_end != end) {
+    error = "not a whole number in int range: " + text;
+    return false;
   }
-  return value;
+  return true;
 }
 
-void run_set(const XmlOptions& options) {
-  const vtuXmlServiceScope services;
-  axmDocumentFactory& factory = *document_factory();
-  std::unique_ptr<brenxml::xmlDocument> document;
-  std::error_code error;
-  if (!options.create_root.empty() && !std::filesystem::exists(options.file, error)) {
-    if (error) fail_command("xml set", options.file + ": " + error.message());
-    document = factory.createDocument();
-    if (document->createDocumentElement(options.create_root.c_str()).isNull()) {
-      fail_command("xml set", "not an element name: " + options.create_root);
-    }
-  } else {
-    document = parse(factory, "xml set", options.file);
+// Stores the value of `options` in `document`; false with the reason in `error`.
+bool store_value(brenxml::xmlDocument& document, const XmlOptions& options, std::string& error) {
+  brenxml::xmlNode node = document.documentNode().selectSingleNode(options.xpath.c_str());
+  if (node.isNull()) {
+    error = "no element matches " + options.xpath;
+    return false;
   }
-  brenxml::xmlNode node = select(*document, "xml set", options.xpath);
   const CString name(options.name.c_str());
   // A value that is there already is changed in place, since readers take the first one; a new
   // one is appended as vtuXML appends it.
@@ -114,15 +111,19 @@ void run_set(const XmlOptions& options) {
   // NAME is queried like vtuXML queries it, but only a child element of that name may be changed.
   if (!existing.isNull() &&
       (!(existing.parentNode() == node) || options.name != existing.nodeName().c_str())) {
-    fail_command("xml set", "not an element name: " + options.name);
+    error = "not an element name: " + options.name;
+    return false;
   }
   const bool text = options.type == "text";
-  const int number = text ? 0 : parse_number(options.value, options.type);
+  int number = 0;
+  if (!text && !parse_number(options.value, options.type, number, error)) return false;
   if (!existing.isNull()) {
     const int stored = text ? existing.setAttribute("value", options.value.c_str())
                             : existing.setAttribute("value", number);
-    if (stored == 0) fail_command("xml set", "XML cannot hold this text: " + options.value);
-  } else if (text) {
+    if (stored == 0) error = "XML cannot hold this text: " + options.value;
+    return stored != 0;
+  }
+  if (text) {
     vtuXML::add_node_value(node, name, CString(options.value.c_str()));
   } else if (options.type == "bool") {
     vtuXML::add_node_value(node, name, number != 0);
@@ -130,12 +131,37 @@ void run_set(const XmlOptions& options) {
     vtuXML::add_node_value(node, name, number);
   }
   CString written;
-  if (existing.isNull() && !vtuXML::get_node_value(node, name, written)) {
-    fail_command("xml set", "cannot store " + options.name +
-                                " there (not an element name, or text XML cannot hold)");
+  if (!vtuXML::get_node_value(node, name, written)) {
+    error = "cannot store " + options.name +
+            " there (not an element name, or text XML cannot hold)";
+    return false;
   }
-  std::string save_error;
-  if (!document->save(options.file.c_str(), save_error)) fail_command("xml set", save_error);
+  return true;
+}
+
+void run_set(const XmlOptions& options) {
+  const vtuXmlServiceScope services;
+  axmDocumentFactory& factory = *document_factory();
+  // Read, change and save are one step that other programs' updates of the file wait for.
+  std::string error;
+  const bool updated = factory.updateFile(
+      options.file.c_str(), options.wait_ms,
+      [&](std::unique_ptr<brenxml::xmlDocument>& document, std::string& message) {
+        if (!document) {
+          if (options.create_root.empty()) {
+            message = "cannot open " + options.file + ": No such file or directory";
+            return false;
+          }
+          document = factory.createDocument();
+          if (document->createDocumentElement(options.create_root.c_str()).isNull()) {
+            message = "not an element name: " + options.create_root;
+            return false;
+          }
+        }
+        return store_value(*document, options, message);
+      },
+      error);
+  if (!updated) fail_command("xml set", error);
 }
 
 // The arguments that get and set share.
@@ -174,5 +200,9 @@ void add_xml_command(CLI::App& app) {
       ->capture_default_str();
   set->add_option("--create", set_options->create_root,
                   "Make the file, with this document element, when it does not exist");
+  set->add_option("--wait", set_options->wait_ms,
+                  "Milliseconds to wait while another program updates the file")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
   set->callback([set_options] { run_set(*set_options); });
 }

@@ -6,6 +6,7 @@
 // that tells where the parser stopped and why.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,6 +29,19 @@ class VTPLATFORM_API axmDocumentFactory : public utService {
   // XML declaration says otherwise). Null with a message in `error` when it is not well-formed.
   virtual std::unique_ptr<brenxml::xmlDocument> parseText(const std::string& text,
                                                           std::string& error) = 0;
+
+  // Works on a document in `change`; false, with a message in `error`, to keep the file as it is.
+  using Change =
+      std::function<bool(std::unique_ptr<brenxml::xmlDocument>& document, std::string& error)>;
+  // Changes the file `path` in one step that other processes' updates of it wait for, so that
+  // none is lost: under an exclusive lock of "<path>.lock" beside it, the file is parsed (a file
+  // that does not exist gives `change` a null document, which it may make), `change` works on the
+  // document, and the document it leaves replaces the file whole. Waits at most `wait_ms`
+  // milliseconds for another update to end (-1: as long as it takes). False with the reason in
+  // `error`, and the file as it was, when the file is in use, cannot be read or parsed, `change`
+  // refuses, or the document cannot be saved.
+  virtual bool updateFile(const char* path, int wait_ms, const Change& change,
+                          std::string& error) = 0;
 };
 
 class VTPLATFORM_API xxmDocumentFactory : public axmDocumentFactory {
@@ -44,6 +58,8 @@ class VTPLATFORM_API xxmDocumentFactory : public axmDocumentFactory {
   std::unique_ptr<brenxml::xmlDocument> parseFile(const char* path, std::string& error) override;
   std::unique_ptr<brenxml::xmlDocument> parseText(const std::string& text,
                                                   std::string& error) override;
+  bool updateFile(const char* path, int wait_ms, const Change& change,
+                  std::string& error) override;
 
  private:
   // The document in `text`, or null with the reason in `error`, prefixed with `source`.
