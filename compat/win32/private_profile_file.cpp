@@ -2,6 +2,7 @@
 #include "win32/private_profile_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "win32/ansi_text.h"
 
@@ -29,6 +30,10 @@ std::string read_back(std::string_view raw) {
 bool contains(const std::vector<std::string>& names, std::string_view name) {
   return std::any_of(names.begin(), names.end(),
                      [name](const std::string& known) { return same_name(known, name); });
+}
+
+bool has_line_break(const char* text) {
+  return text != nullptr && std::strpbrk(text, "\r\n") != nullptr;
 }
 
 }  // namespace
@@ -178,6 +183,16 @@ bool ProfileFile::delete_section(std::string_view section) {
   for_each_in(section, [&](std::size_t i) { doomed[i] = true; });
   erase_lines(doomed);
   return any;
+}
+
+bool ProfileFile::fits_in_lines(const char* section, const char* key, const char* value) {
+  if (has_line_break(section) || has_line_break(key) || has_line_break(value)) return false;
+  if (AnsiText(section).find(']') != std::string_view::npos) return false;
+  if (key == nullptr) return true;
+  const std::string_view name(key);
+  const std::size_t first = name.find_first_not_of(" \t");
+  return first != std::string_view::npos && name[first] != '[' && name[first] != ';' &&
+         name.find('=') == std::string_view::npos;
 }
 
 void ProfileFile::erase_lines(const std::vector<bool>& doomed) {

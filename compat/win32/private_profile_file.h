@@ -40,6 +40,11 @@ class ProfileFile {
   // Removes every section of that name with all its lines; false when there was none.
   bool delete_section(std::string_view section);
 
+  // Whether the lines written for these names and this value read back as them: no text holds a
+  // line break, the section holds no ']', and the key is one that a line can start with (not
+  // blank, '[' or ';') and holds no '='. A null key or value is not checked.
+  static bool fits_in_lines(const char* section, const char* key, const char* value);
+
  private:
   enum class Kind { kOther, kSection, kBadSection, kEntry };
   struct Line {
