@@ -19,8 +19,8 @@ namespace {
 
 using vtplatform::ProfileFile;
 
-// The text as the model writes it back: each line without its end, "\n" or "\r\n", then "\r\n"
-// where the first line ends in '\r' and "\n" elsewhere.
+// The text as the model writes it back: each line without its end, "\n" or "\r\n" or "\r\r\n",
+// then "\r\n" where the first line ends in '\r' and "\n" elsewhere.
 std::string written_lines(std::string_view text) {
   const std::string_view first = text.substr(0, text.find('\n'));
   const std::string_view line_end = first.ends_with('\r') ? "\r\n" : "\n";
@@ -28,7 +28,7 @@ std::string written_lines(std::string_view text) {
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
+    while (line.ends_with('\r')) line.remove_suffix(1);
     (lines += line) += line_end;
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);

@@ -23,13 +23,14 @@ namespace {
 using vtplatform::RegFile;
 using vtplatform::RegValue;
 
-// The text as the model writes it back: each line without its end, "\n" or "\r\n", then "\n".
+// The text as the model writes it back: each line without its end, "\n" or "\r\n" or
+// "\r\r\n", then "\n".
 std::string written_lines(std::string_view text) {
   std::string lines;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
+    while (line.ends_with('\r')) line.remove_suffix(1);
     (lines += line) += '\n';
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);

@@ -46,10 +46,8 @@ ProfileFile ProfileFile::parse(std::string_view text) {
     const std::size_t end = text.find('\n');
     std::string_view raw = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (raw.ends_with('\r')) {
-      raw.remove_suffix(1);
-      if (first) file.line_end_ = "\r\n";
-    }
+    if (first && raw.ends_with('\r')) file.line_end_ = "\r\n";
+    while (raw.ends_with('\r')) raw.remove_suffix(1);
     first = false;
 
     Line line{std::string(raw), Kind::kOther, "", ""};

@@ -9,7 +9,9 @@
 // a damaged header (a '[' line without ']') opens are kept but never read as entries. Sections of
 // the same name read as one section, and of several entries with the same key the first counts.
 //
-// Lines end in "\n", or in "\r\n" when the file's first line does; both are read.
+// Lines end in "\n", or in "\r\n" when the file's first line does. When read, every '\r' before
+// the "\n" belongs to the line end ("\r\n" and damaged "\r\r\n" alike), since no name or value
+// written ends in one.
 #pragma once
 
 #include <string>

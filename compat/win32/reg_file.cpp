@@ -180,7 +180,7 @@ std::vector<std::string_view> split_lines(std::string_view text) {
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
+    while (line.ends_with('\r')) line.remove_suffix(1);
     lines.push_back(line);
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);

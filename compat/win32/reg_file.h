@@ -18,7 +18,8 @@
 // A string is "text" with '\' and '"' escaped by '\'; a REG_DWORD is dword: with up to eight hex
 // digits; every other value is hex: (REG_BINARY) or hex(TYPE): with its bytes as two-digit hex
 // numbers separated by ',', and a '\' at the end of a line continues the list on the next one.
-// Lines end in "\n" when written; "\r\n" is read as well.
+// Lines end in "\n" when written. When read, every '\r' before the "\n" belongs to the line end
+// ("\r\n" and damaged "\r\r\n" alike), since no name or value written ends in one.
 //
 // A line that is none of these (a truncated value, a bad hex digit, an unterminated string, an
 // unknown escape, a deletion line) is kept verbatim in its place and never read as a value; the
