@@ -38,9 +38,9 @@ std::string written_lines(std::string_view text) {
   return lines;
 }
 
-// A name or key path that the registry functions accept: a C string without a line break.
+// A name or key path that the registry functions accept: one that fits in lines, and a C string.
 bool is_accepted(std::string_view name) {
-  return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+  return RegFile::fits_in_lines(name) && name.find('\0') == std::string_view::npos;
 }
 
 DWORD value_type(FuzzedDataProvider& provider) {

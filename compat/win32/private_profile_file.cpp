@@ -185,7 +185,11 @@ bool ProfileFile::delete_section(std::string_view section) {
 
 bool ProfileFile::fits_in_lines(const char* section, const char* key, const char* value) {
   if (has_line_break(section) || has_line_break(key) || has_line_break(value)) return false;
-  if (AnsiText(section).find(']') != std::string_view::npos) return false;
+  // As written: without the blanks around it, one of which may have been a lead byte's trail.
+  const AnsiText section_text(trim(section));
+  if (section_text.find(']') != std::string_view::npos || section_text.ends_in_lead_byte()) {
+    return false;
+  }
   if (key == nullptr) return true;
   const std::string_view name(key);
   const std::size_t first = name.find_first_not_of(" \t");

@@ -43,8 +43,10 @@ class ProfileFile {
   bool delete_section(std::string_view section);
 
   // Whether the lines written for these names and this value read back as them: no text holds a
-  // line break, the section holds no ']', and the key is one that a line can start with (not
-  // blank, '[' or ';') and holds no '='. A null key or value is not checked.
+  // line break, the section holds no ']' and, without the blanks around it, does not end in a
+  // lead byte without its trail byte (which would take the closing ']' for it), and the key is
+  // one that a line can start with (not blank, '[' or ';') and holds no '='. A null key or value
+  // is not checked.
   static bool fits_in_lines(const char* section, const char* key, const char* value);
 
  private:

@@ -54,6 +54,11 @@ class RegFile {
   // An empty model gives the version header and nothing else.
   std::string serialize() const;
 
+  // Whether a key path or value name, written in its line, reads back as it is: it holds no line
+  // break, and it does not end in a lead byte without its trail byte, which would take the
+  // closing bracket or quote for that trail byte. The registry functions refuse other names.
+  static bool fits_in_lines(std::string_view name);
+
   // Key paths are the full names that section headers carry ("HKEY_CURRENT_USER\Software\X")
   // and compare with ASCII case folding; value names compare the same way.
 
