@@ -14,26 +14,15 @@
 #include <string_view>
 
 #include "win32/private_profile_file.h"
+#include "written_lines.h"
 
 namespace {
 
 using vtplatform::ProfileFile;
 
-// The text as the model writes it back: each line without its end, "\n" or "\r\n" or "\r\r\n",
-// then "\r\n" where the first line ends in '\r' and "\n" elsewhere.
-std::string written_lines(std::string_view text) {
-  const std::string_view first = text.substr(0, text.find('\n'));
-  const std::string_view line_end = first.ends_with('\r') ? "\r\n" : "\n";
-  std::string lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    while (line.ends_with('\r')) line.remove_suffix(1);
-    (lines += line) += line_end;
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return lines;
+// The line end that the model writes: the first line's.
+std::string_view line_end(std::string_view text) {
+  return text.substr(0, text.find('\n')).ends_with('\r') ? "\r\n" : "\n";
 }
 
 // Whether a value written as is reads back as is: the reading drops blanks and quotes around it.
@@ -75,7 +64,9 @@ void apply_operation(FuzzedDataProvider& provider, ProfileFile& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  if (ProfileFile::parse(input).serialize() != written_lines(input)) __builtin_trap();
+  if (ProfileFile::parse(input).serialize() != written_lines(input, line_end(input))) {
+    __builtin_trap();
+  }
 
   const std::string_view text = input.substr(0, input.find('\0'));
   const std::size_t operations = std::min(size, text.size() + 1);

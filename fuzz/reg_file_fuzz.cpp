@@ -17,26 +17,12 @@
 #include "vtplatform/win32/registry.h"
 #include "win32/ansi_text.h"
 #include "win32/reg_file.h"
+#include "written_lines.h"
 
 namespace {
 
 using vtplatform::RegFile;
 using vtplatform::RegValue;
-
-// The text as the model writes it back: each line without its end, "\n" or "\r\n" or
-// "\r\r\n", then "\n".
-std::string written_lines(std::string_view text) {
-  std::string lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    while (line.ends_with('\r')) line.remove_suffix(1);
-    (lines += line) += '\n';
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return lines;
-}
 
 // A name or key path that the registry functions accept: one that fits in lines, and a C string.
 bool is_accepted(std::string_view name) {
@@ -97,7 +83,7 @@ void apply_operation(FuzzedDataProvider& provider, RegFile& file, std::vector<Pr
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  if (!input.empty() && RegFile::parse(input).serialize() != written_lines(input)) {
+  if (!input.empty() && RegFile::parse(input).serialize() != written_lines(input, "\n")) {
     __builtin_trap();
   }
 
