@@ -36,6 +36,13 @@ std::string_view AnsiText::first_chars(std::size_t count) const {
   return text_.substr(0, end);
 }
 
+bool AnsiText::ends_in_lead_byte() const {
+  if (page_.ascii_is_self_contained()) return false;
+  std::size_t last = 0;
+  for (std::size_t at = 0; at < text_.size(); at = next(at)) last = at;
+  return last + 1 == text_.size() && page_.is_lead_byte(static_cast<unsigned char>(text_[last]));
+}
+
 bool same_name(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   const CodePage& page = ansi_code_page();

@@ -42,6 +42,10 @@ class AnsiText {
   // The first `count` characters, or the whole text when it has fewer.
   std::string_view first_chars(std::size_t count) const;
 
+  // Whether the text ends in a lead byte without its trail byte. An ASCII character written after
+  // such text, a closing quote or bracket, would be read as that trail byte.
+  bool ends_in_lead_byte() const;
+
  private:
   std::string_view text_;
   const CodePage& page_;

@@ -9,6 +9,8 @@
 #include "testing/code_page_samples.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
+#include "vtplatform/win32/code_page.h"
+#include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
 #include "vtplatform/win32/handle.h"
 #include "vtplatform/win32/private_profile.h"
@@ -71,6 +73,34 @@ TEST_F(NamesTest, RegistryKeysAndValuesKeepTheirCharactersWhole) {
   EXPECT_EQ(RegDeleteKeyA(parent, word_.c_str()), ERROR_SUCCESS);
   EXPECT_EQ(RegOpenKeyExA(parent, word_.c_str(), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   CloseHandle(parent);
+}
+
+// A lead byte at the end of a name would take the quote or bracket written after it for its
+// trail byte, and the name would not read back: such names are refused, and such text is kept.
+TEST_F(NamesTest, NamesEndingInALeadByteAloneAreRefused) {
+  int lead = 0x81;
+  while (lead <= 0xff && !IsDBCSLeadByte(static_cast<BYTE>(lead))) ++lead;
+  if (lead > 0xff) GTEST_SKIP() << "the code page has no lead bytes";
+  const std::string cut = word_ + static_cast<char>(lead);
+
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Names", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  HKEY refused = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(key, cut.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &refused,
+                            nullptr),
+            ERROR_INVALID_PARAMETER);
+  const BYTE number[4] = {1, 2, 3, 4};
+  EXPECT_EQ(RegSetValueExA(key, cut.c_str(), 0, REG_DWORD, number, sizeof number),
+            ERROR_INVALID_PARAMETER);
+  set_string(key, "Cut", cut);
+  EXPECT_EQ(query_string(key, "Cut"), cut);
+  CloseHandle(key);
+
+  SetLastError(0);
+  EXPECT_FALSE(WritePrivateProfileStringA(cut.c_str(), "k", "v", "names.ini"));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(NamesTest, IniSectionsAndKeysKeepTheirCharactersWhole) {

@@ -1,5 +1,5 @@
-// The private profile functions on INI files: where a named file lives, the Windows buffer rules
-// for values and name lists, and the checks on what a line can hold.
+// The private profile functions on INI files: where a named file lives, and the Windows buffer
+// rules for values and name lists.
 #include "vtplatform/win32/private_profile.h"
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "vtplatform/win32/error.h"
-#include "win32/ansi_text.h"
 #include "win32/private_profile_file.h"
 #include "win32/shared_text_file.h"
 #include "win32/sibling_file.h"
@@ -69,22 +68,6 @@ DWORD copy_names(const std::vector<std::string>& names, LPSTR buffer, DWORD size
   return static_cast<DWORD>(used);
 }
 
-bool has_line_break(LPCSTR text) {
-  return text != nullptr && std::strpbrk(text, "\r\n") != nullptr;
-}
-
-// Whether the lines for these names and this value read back as they were meant: a key must be
-// one that a line can start with, and no text may end its line or its section header early.
-bool fits_in_lines(LPCSTR section, LPCSTR key, LPCSTR value) {
-  if (has_line_break(section) || has_line_break(key) || has_line_break(value)) return false;
-  if (vtplatform::AnsiText(section).find(']') != std::string_view::npos) return false;
-  if (key == nullptr) return true;
-  const std::string_view name(key);
-  const std::size_t first = name.find_first_not_of(" \t");
-  return first != std::string_view::npos && name[first] != '[' && name[first] != ';' &&
-         name.find('=') == std::string_view::npos;
-}
-
 }  // namespace
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value, LPSTR buffer,
@@ -113,7 +96,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (!fits_in_lines(section, key, value)) {
+  if (!ProfileFile::fits_in_lines(section, key, value)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }

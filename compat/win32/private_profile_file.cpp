@@ -2,6 +2,7 @@
 #include "win32/private_profile_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "win32/ansi_text.h"
 
@@ -31,6 +32,10 @@ bool contains(const std::vector<std::string>& names, std::string_view name) {
                      [name](const std::string& known) { return same_name(known, name); });
 }
 
+bool has_line_break(const char* text) {
+  return text != nullptr && std::strpbrk(text, "\r\n") != nullptr;
+}
+
 }  // namespace
 
 ProfileFile ProfileFile::parse(std::string_view text) {
@@ -41,10 +46,8 @@ ProfileFile ProfileFile::parse(std::string_view text) {
     const std::size_t end = text.find('\n');
     std::string_view raw = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (raw.ends_with('\r')) {
-      raw.remove_suffix(1);
-      if (first) file.line_end_ = "\r\n";
-    }
+    if (first && raw.ends_with('\r')) file.line_end_ = "\r\n";
+    while (raw.ends_with('\r')) raw.remove_suffix(1);
     first = false;
 
     Line line{std::string(raw), Kind::kOther, "", ""};
@@ -178,6 +181,20 @@ bool ProfileFile::delete_section(std::string_view section) {
   for_each_in(section, [&](std::size_t i) { doomed[i] = true; });
   erase_lines(doomed);
   return any;
+}
+
+bool ProfileFile::fits_in_lines(const char* section, const char* key, const char* value) {
+  if (has_line_break(section) || has_line_break(key) || has_line_break(value)) return false;
+  // As written: without the blanks around it, one of which may have been a lead byte's trail.
+  const AnsiText section_text(trim(section));
+  if (section_text.find(']') != std::string_view::npos || section_text.ends_in_lead_byte()) {
+    return false;
+  }
+  if (key == nullptr) return true;
+  const std::string_view name(key);
+  const std::size_t first = name.find_first_not_of(" \t");
+  return first != std::string_view::npos && name[first] != '[' && name[first] != ';' &&
+         name.find('=') == std::string_view::npos;
 }
 
 void ProfileFile::erase_lines(const std::vector<bool>& doomed) {

@@ -9,7 +9,9 @@
 // a damaged header (a '[' line without ']') opens are kept but never read as entries. Sections of
 // the same name read as one section, and of several entries with the same key the first counts.
 //
-// Lines end in "\n", or in "\r\n" when the file's first line does; both are read.
+// Lines end in "\n", or in "\r\n" when the file's first line does. When read, every '\r' before
+// the "\n" belongs to the line end ("\r\n" and damaged "\r\r\n" alike), since no name or value
+// written ends in one.
 #pragma once
 
 #include <string>
@@ -39,6 +41,13 @@ class ProfileFile {
   bool delete_key(std::string_view section, std::string_view key);
   // Removes every section of that name with all its lines; false when there was none.
   bool delete_section(std::string_view section);
+
+  // Whether the lines written for these names and this value read back as them: no text holds a
+  // line break, the section holds no ']' and, without the blanks around it, does not end in a
+  // lead byte without its trail byte (which would take the closing ']' for it), and the key is
+  // one that a line can start with (not blank, '[' or ';') and holds no '='. A null key or value
+  // is not checked.
+  static bool fits_in_lines(const char* section, const char* key, const char* value);
 
  private:
   enum class Kind { kOther, kSection, kBadSection, kEntry };

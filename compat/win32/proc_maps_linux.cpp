@@ -56,9 +56,10 @@ std::vector<MemoryRegion> parse_memory_regions(std::string_view maps) {
     const std::string_view inode = take_field(line);
     const auto dash = range.find('-');
     MemoryRegion region;
+    // A range that ends before it starts would give a region of a wrapped-around size.
     if (dash == std::string_view::npos || !parse_hex(range.substr(0, dash), region.start) ||
-        !parse_hex(range.substr(dash + 1), region.end) || perms.size() < 4 ||
-        !parse_hex(offset, region.offset)) {
+        !parse_hex(range.substr(dash + 1), region.end) || region.end < region.start ||
+        perms.size() < 4 || !parse_hex(offset, region.offset)) {
       continue;
     }
     const auto [inode_end, error] =

@@ -29,7 +29,8 @@ struct MemoryRegion {
   bool is_file() const { return inode != 0 && !path.empty() && path[0] == '/'; }
 };
 
-// Parses the text of /proc/PID/maps; lines that do not parse are left out.
+// Parses the text of /proc/PID/maps; lines that do not parse, or whose range ends before it
+// starts, are left out.
 std::vector<MemoryRegion> parse_memory_regions(std::string_view maps);
 
 // Reads and parses /proc/`pid`/maps; nothing, with errno set, when it cannot be read.

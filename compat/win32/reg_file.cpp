@@ -180,7 +180,7 @@ std::vector<std::string_view> split_lines(std::string_view text) {
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
+    while (line.ends_with('\r')) line.remove_suffix(1);
     lines.push_back(line);
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
@@ -202,11 +202,14 @@ std::string quote(std::string_view text) {
 }
 
 // Whether a REG_SZ value can be written as "text": one terminator at the end and no other NUL,
-// and no line break, which the quoted form cannot hold.
+// no line break, and no lead byte at the end that would take the closing quote for its trail
+// byte, none of which the quoted form can hold.
 bool fits_quoted(const RegValue& value) {
   return value.type == REG_SZ && !value.data.empty() &&
          value.data.find_first_of(std::string_view("\0\r\n", 3)) == value.data.size() - 1 &&
-         value.data.back() == '\0';
+         value.data.back() == '\0' &&
+         !AnsiText(std::string_view(value.data).substr(0, value.data.size() - 1))
+              .ends_in_lead_byte();
 }
 
 std::string format_value(const RegValue& value) {
@@ -290,6 +293,11 @@ std::string RegFile::serialize() const {
     write_entries(section.entries);
   }
   return text;
+}
+
+bool RegFile::fits_in_lines(std::string_view name) {
+  return name.find_first_of("\r\n") == std::string_view::npos &&
+         !AnsiText(name).ends_in_lead_byte();
 }
 
 bool RegFile::is_blank(const Entry& entry) {

@@ -18,7 +18,8 @@
 // A string is "text" with '\' and '"' escaped by '\'; a REG_DWORD is dword: with up to eight hex
 // digits; every other value is hex: (REG_BINARY) or hex(TYPE): with its bytes as two-digit hex
 // numbers separated by ',', and a '\' at the end of a line continues the list on the next one.
-// Lines end in "\n" when written; "\r\n" is read as well.
+// Lines end in "\n" when written. When read, every '\r' before the "\n" belongs to the line end
+// ("\r\n" and damaged "\r\r\n" alike), since no name or value written ends in one.
 //
 // A line that is none of these (a truncated value, a bad hex digit, an unterminated string, an
 // unknown escape, a deletion line) is kept verbatim in its place and never read as a value; the
@@ -52,6 +53,11 @@ class RegFile {
   // The file's text: every line as it was read except the values set, added or deleted since.
   // An empty model gives the version header and nothing else.
   std::string serialize() const;
+
+  // Whether a key path or value name, written in its line, reads back as it is: it holds no line
+  // break, and it does not end in a lead byte without its trail byte, which would take the
+  // closing bracket or quote for that trail byte. The registry functions refuse other names.
+  static bool fits_in_lines(std::string_view name);
 
   // Key paths are the full names that section headers carry ("HKEY_CURRENT_USER\Software\X")
   // and compare with ASCII case folding; value names compare the same way.

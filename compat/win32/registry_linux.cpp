@@ -69,7 +69,7 @@ LONG child_path(const std::string& parent, LPCSTR sub_key, std::string& path) {
   if (sub_key == nullptr) return ERROR_SUCCESS;
   std::string_view rest(sub_key);
   if (rest.starts_with('\\')) return ERROR_BAD_PATHNAME;
-  if (rest.find_first_of("\r\n") != std::string_view::npos) return ERROR_INVALID_PARAMETER;
+  if (!RegFile::fits_in_lines(rest)) return ERROR_INVALID_PARAMETER;
   while (!rest.empty()) {
     const std::size_t end = vtplatform::AnsiText(rest).find('\\');
     if (end != 0) (path += '\\') += rest.substr(0, end);
@@ -207,7 +207,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
   if (data == nullptr && size != 0) return ERROR_INVALID_PARAMETER;
   RegValue value{std::string(value_name(name)), type, std::string()};
-  if (value.name.find_first_of("\r\n") != std::string::npos) return ERROR_INVALID_PARAMETER;
+  if (!RegFile::fits_in_lines(value.name)) return ERROR_INVALID_PARAMETER;
   if (size != 0) value.data.assign(reinterpret_cast<const char*>(data), size);
   const auto opened = resolve(key);
   if (!opened) return ERROR_INVALID_HANDLE;

@@ -34,7 +34,8 @@ VTPLATFORM_API DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR
 // there succeeds. With all three null there is nothing to write back and the call succeeds.
 // FALSE with the last error set: ERROR_INVALID_PARAMETER for a null `section` with a key or
 // value, and for names and values that would not read back from their line: a line break
-// anywhere, ']' in a section name, '=' in a key, a blank key or one that starts with '[' or ';';
+// anywhere, ']' in a section name or a lead byte without its trail byte at its end, '=' in a key,
+// a blank key or one that starts with '[' or ';';
 // the file's error when it cannot be written (a missing folder on the path gives
 // ERROR_PATH_NOT_FOUND; only the profile folder is created).
 VTPLATFORM_API BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,

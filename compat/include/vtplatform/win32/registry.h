@@ -6,9 +6,10 @@
 // "[HKEY_CURRENT_USER\Key\Sub]" section per key and one line per value. Unlike regedit's UTF-16
 // files the store is bytes: names and text are kept exactly as the narrow functions are given
 // them, in the ANSI code page of the writing process, and REG_EXPAND_SZ and REG_MULTI_SZ data are
-// narrow bytes. A REG_SZ is written as "text" when it ends in its terminator and holds no other
-// NUL and no line break, a REG_DWORD of four bytes as dword:, everything else as hex(TYPE):, so
-// every value reads back byte for byte as it was set.
+// narrow bytes. A REG_SZ is written as "text" when it ends in its terminator, holds no other NUL
+// and no line break, and does not end in a lead byte without its trail byte; a REG_DWORD of four
+// bytes as dword:, everything else as hex(TYPE):, so every value reads back byte for byte as it
+// was set.
 //
 // Every call reads the file anew, so a change made by another process is seen at once, also
 // through keys opened before it. Reads hold a shared lock and changes an exclusive one on
@@ -112,7 +113,8 @@ VTPLATFORM_API LSTATUS RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, RE
 // REG_OPENED_EXISTING_KEY in `*disposition`. Errors as RegOpenKeyExA, and ERROR_ACCESS_DENIED
 // when the key must be created and `key` lacks KEY_CREATE_SUB_KEY or is HKEY_LOCAL_MACHINE,
 // ERROR_INVALID_PARAMETER for `options` other than REG_OPTION_NON_VOLATILE and for a path with a
-// line break, which the store cannot hold; the store's file error when it cannot be written.
+// line break or ending in a lead byte without its trail byte, which the store cannot hold; the
+// store's file error when it cannot be written.
 VTPLATFORM_API LSTATUS RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD reserved, LPSTR class_name,
                                        DWORD options, REGSAM desired,
                                        const LPSECURITY_ATTRIBUTES security, PHKEY result,
@@ -134,7 +136,8 @@ VTPLATFORM_API LSTATUS RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD res
 // Strings are stored as given: `size` should count the terminator. ERROR_ACCESS_DENIED without
 // KEY_SET_VALUE, ERROR_KEY_DELETED when the key was deleted since it was opened,
 // ERROR_INVALID_PARAMETER when `data` is null with a size other than 0 or the name holds a line
-// break; the store's file error when it cannot be written.
+// break or ends in a lead byte without its trail byte; the store's file error when it cannot be
+// written.
 VTPLATFORM_API LSTATUS RegSetValueExA(HKEY key, LPCSTR value_name, DWORD reserved, DWORD type,
                                       const BYTE* data, DWORD size);
 
