@@ -121,7 +121,7 @@ BOOL CopyFileA(LPCSTR existing_file, LPCSTR new_file, BOOL fail_if_exists) {
                      ::futimens(copy.fd(), times) != 0)) {
     error = errno;
   }
-  if (error == 0) error = copy.rename_to(new_file, fail_if_exists != FALSE);
+  if (error == 0) error = copy.rename_to_target(fail_if_exists != FALSE);
   if (error != 0) {
     SetLastError(error == EEXIST ? ERROR_FILE_EXISTS
                                  : vtplatform::win32_error_for_path(error, new_file));

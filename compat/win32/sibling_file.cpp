@@ -30,21 +30,33 @@ std::string resolved(const std::string& path) {
   return real ? std::string(real.get()) : path;
 }
 
+// Syncs `folder`, so that the entries changed in it outlast a power loss. A folder that this user
+// may not read cannot be synced, and a file system that cannot sync folders (EINVAL) keeps its
+// entries as it does; neither is a failure.
+int sync_folder(const std::string& folder) {
+  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid() || ::fsync(fd.get()) == 0 || errno == EINVAL) return 0;
+  return errno;
+}
+
 }  // namespace
 
 SiblingFile::SiblingFile(std::string_view target, std::string_view prefix)
-    : path_(folder_of(target) + "/" + std::string(prefix) + "XXXXXX"),
+    : target_(target),
+      folder_(folder_of(target)),
+      path_(folder_ + "/" + std::string(prefix) + "XXXXXX"),
       fd_(::mkostemp(path_.data(), O_CLOEXEC)) {}
 
 SiblingFile::~SiblingFile() {
   if (fd_.valid() && !renamed_) ::unlink(path_.c_str());
 }
 
-int SiblingFile::rename_to(const char* target, bool keep_existing) {
+int SiblingFile::rename_to_target(bool keep_existing) {
+  if (::fsync(fd_.get()) != 0) return errno;
   const unsigned flags = keep_existing ? RENAME_NOREPLACE : 0;
-  if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target, flags) != 0) return errno;
+  if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target_.c_str(), flags) != 0) return errno;
   renamed_ = true;
-  return 0;
+  return sync_folder(folder_);
 }
 
 mode_t new_file_rights() {
@@ -75,8 +87,7 @@ int replace_file(const std::string& target, std::string_view text, mode_t new_ri
     }
     text.remove_prefix(static_cast<std::size_t>(put));
   }
-  if (::fsync(sibling.fd()) != 0) return errno;
-  return sibling.rename_to(path.c_str());
+  return sibling.rename_to_target();
 }
 
 }  // namespace vtplatform

@@ -1,5 +1,6 @@
 // SiblingFile: a new file written beside a target and then renamed over it, so that the target is
-// replaced whole or not at all. The file is removed again unless the rename happened.
+// replaced whole or not at all, even by a crash or a power loss. The file is removed again unless
+// the rename happened.
 #pragma once
 
 #include <sys/types.h>
@@ -22,11 +23,14 @@ class SiblingFile {
   const std::string& path() const { return path_; }
   int fd() const { return fd_.get(); }
   bool valid() const { return fd_.valid(); }
-  // Renames the file to `target`, replacing what is there unless `keep_existing` is set. 0, or
-  // the errno of the failure (EEXIST when `keep_existing` finds a file).
-  int rename_to(const char* target, bool keep_existing = false);
+  // Syncs the file, renames it to the target, replacing what is there unless `keep_existing` is
+  // set, and syncs the folder, so that the new file outlasts a power loss. 0, or the errno of the
+  // failure (EEXIST when `keep_existing` finds a file).
+  int rename_to_target(bool keep_existing = false);
 
  private:
+  std::string target_;
+  std::string folder_;
   std::string path_;
   UniqueFd fd_;
   bool renamed_ = false;
@@ -35,7 +39,7 @@ class SiblingFile {
 // The rights that open(2) gives a new file created with 0666: those without the process's umask.
 mode_t new_file_rights();
 
-// Replaces the file `target` whole with `text`: written beside it as ".<name>.XXXXXX", synced and
+// Replaces the file `target` whole with `text`: written beside it as ".<name>.XXXXXX" and
 // renamed over it, so that readers see the old text or the new one. The new file keeps the rights
 // of the file it replaces, or gets `new_rights` where there was none. A symbolic link at
 // `target` stays: the file it leads to is replaced. 0, or the errno of the failure.

@@ -245,7 +245,7 @@ HRESULT Document::commit(bool replace) {
     if (SUCCEEDED(result)) result = write_to(committed.get());
     if (SUCCEEDED(result)) result = committed->Flush();
     if (FAILED(result)) return result;
-    if (const int error = file.rename_to(path_.c_str(), !replace); error != 0) {
+    if (const int error = file.rename_to_target(!replace); error != 0) {
       return error == EEXIST ? STG_E_FILEALREADYEXISTS : error_from_errno(error);
     }
     bytes_ = committed;
