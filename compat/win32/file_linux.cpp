@@ -110,7 +110,7 @@ BOOL CopyFileA(LPCSTR existing_file, LPCSTR new_file, BOOL fail_if_exists) {
     return FALSE;
   }
 
-  vtplatform::SiblingFile copy(new_file, ".vtcopy-");
+  vtplatform::SiblingFile copy(new_file);
   if (!copy.valid()) {
     set_last_error_for_path(errno, new_file);
     return FALSE;

@@ -231,7 +231,7 @@ HRESULT Document::commit(bool replace) {
     if (FAILED(result)) return result;
     committed = bytes_;
   } else {
-    SiblingFile file(path_, ".vtstorage-");
+    SiblingFile file(path_);
     if (!file.valid()) return error_from_errno(errno);
     // The new file keeps the rights of the document it replaces; a new document gets those of
     // any new file (0666 less the umask).
