@@ -19,7 +19,7 @@ endforeach()
 
 execute_process(COMMAND "${VTUTIL}" access "${folder}/missing" --read OUTPUT_VARIABLE out
   ERROR_VARIABLE err RESULT_VARIABLE status)
-if(NOT status EQUAL 2 OR NOT out STREQUAL "" OR NOT err MATCHES "missing")
+if(NOT status EQUAL 1 OR NOT out STREQUAL "" OR NOT err MATCHES "missing")
   fail("vtutil access on a missing folder gave (${status}) '${out}' '${err}'")
 endif()
 

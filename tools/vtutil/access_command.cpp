@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr int kDenied = 1;
-constexpr int kNoSuchFolder = 2;
-
 struct AccessOptions {
   std::string folder;
   bool read = false;
@@ -33,11 +30,11 @@ void run_access(const AccessOptions& options) {
   const CString folder(options.folder.c_str());
   // The library answers "denied" for a missing folder as well; scripts want to tell them apart.
   if (!vtuFileUtils::path_file_exists(folder)) {
-    fail_command("access", "nothing is named " + options.folder, kNoSuchFolder);
+    fail_command("access", "nothing is named " + options.folder);
   }
   const bool granted = vtuFileUtils::can_access_folder(folder, rights);
   std::printf("%s\n", granted ? "granted" : "denied");
-  if (!granted) throw CLI::RuntimeError(kDenied);
+  if (!granted) throw CLI::RuntimeError(kExitFailure);
 }
 
 }  // namespace

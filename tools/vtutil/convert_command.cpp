@@ -59,8 +59,8 @@ void run_convert(const ConvertOptions& options) {
   }
   std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
   if (substituted) {
-    std::cerr << "vtutil convert: characters that code page " << options.to
-              << " cannot hold were replaced by '?'\n";
+    warn_command("convert", "characters that code page " + options.to +
+                                " cannot hold were replaced by '?'");
   }
 }
 

@@ -113,7 +113,7 @@ endif()
 
 file(REMOVE "${folder}/answer")
 vtutil(open --profile Test Folder)
-if(NOT status EQUAL 1 OR NOT out STREQUAL "" OR NOT err STREQUAL "vtutil open: cancelled\n")
+if(NOT status EQUAL 1 OR NOT out STREQUAL "" OR NOT err STREQUAL "vtutil: open: cancelled\n")
   fail("a cancel gave (${status}): ${out}${err}")
 endif()
 file(REMOVE_RECURSE "${folder}")

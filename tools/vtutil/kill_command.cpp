@@ -63,8 +63,7 @@ void run_kill(const KillOptions& options) {
     target = vtuProcess::find_process(options.name.c_str());
     // The library counts the invalid process as killed: there is nothing to end.
     if (!target.valid()) {
-      std::fprintf(stderr, "vtutil kill: no running process has an executable named %s\n",
-                   options.name.c_str());
+      warn_command("kill", "no running process has an executable named " + options.name);
     }
   }
   bool killed = false;

@@ -1,12 +1,54 @@
-// vtutil: the VTUtils command-line program.
+// vtutil: the VTUtils command-line program. Runs one command; its exit status is 0 for success,
+// 1 for a negative answer or a failed operation and 2 for a mistake on the command line, and
+// every error is one line on standard error, "vtutil: COMMAND: message".
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+#include <vector>
 
+#include "command_failure.h"
 #include "commands.h"
+
+namespace {
+
+// The names of the commands that were given, "ps find" for `vtutil ps find`.
+std::string command_name(const CLI::App& app) {
+  std::string name;
+  for (const CLI::App* at = &app; !at->get_subcommands().empty();) {
+    at = at->get_subcommands().front();
+    name += (name.empty() ? "" : " ") + at->get_name();
+  }
+  return name;
+}
+
+// vtutil help [COMMAND [SUBCOMMAND]]: the help of the program or of one of its commands, on
+// standard output. Its words are read here and not by CLI11, which would take them for commands
+// to run.
+int show_help(const CLI::App& app, const std::vector<std::string>& words) {
+  const CLI::App* shown = &app;
+  std::string name = "vtutil";
+  for (const std::string& word : words) {
+    const CLI::App* next = nullptr;
+    for (const CLI::App* candidate : shown->get_subcommands({})) {
+      if (candidate->check_name(word)) next = candidate;
+    }
+    name += " " + word;
+    if (next == nullptr) {
+      warn_usage("help", "no command" + name.substr(name.find(' ')));
+      return kExitUsage;
+    }
+    shown = next;
+  }
+  std::fputs(app.get_formatter()->make_help(shown, name, CLI::AppFormatMode::Normal).c_str(),
+             stdout);
+  return close_output("help");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"vtutil: the VTUtils utility library from the command line", "vtutil"};
   app.set_version_flag("--version", "vtutil " VTUTILS_VERSION);
-  app.require_subcommand(1);
   add_access_command(app);
   add_convert_command(app);
   add_demo_command(app);
@@ -15,6 +57,7 @@ int main(int argc, char** argv) {
   add_dump_command(app);
   add_filter_command(app);
   add_hash_command(app);
+  app.add_subcommand("help", "Show the help of vtutil or of COMMAND [SUBCOMMAND]");
   add_kill_command(app);
   add_layout_command(app);
   add_log_command(app);
@@ -31,6 +74,26 @@ int main(int argc, char** argv) {
   add_tolerance_command(app);
   add_units_command(app);
   add_xml_command(app);
-  CLI11_PARSE(app, argc, argv);
-  return 0;
+  if (argc > 1 && std::string(argv[1]) == "help") {
+    return show_help(app, std::vector<std::string>(argv + 2, argv + argc));
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& shown) {  // --help or --version
+    app.exit(shown);
+    return close_output(command_name(app).c_str());
+  } catch (const CLI::RuntimeError& failed) {  // the command has said why
+    return failed.get_exit_code();
+  } catch (const CLI::ParseError& mistake) {
+    const std::string command = command_name(app);
+    if (command.empty()) std::fputs(app.help().c_str(), stderr);
+    warn_usage(command.c_str(), mistake.what());
+    return kExitUsage;
+  }
+  if (app.get_subcommands().empty()) {
+    std::fputs(app.help().c_str(), stderr);
+    warn_command("", "no command given");
+    return kExitUsage;
+  }
+  return close_output(command_name(app).c_str());
 }

@@ -47,7 +47,7 @@ endif()
 
 execute_process(COMMAND "${VTUTIL}" share "${folder}/missing" OUTPUT_VARIABLE out
   ERROR_VARIABLE err RESULT_VARIABLE status)
-if(NOT status EQUAL 2 OR NOT err MATCHES "missing")
+if(NOT status EQUAL 1 OR NOT err MATCHES "missing")
   fail("vtutil share on a missing path gave (${status}) '${out}' '${err}'")
 endif()
 file(REMOVE_RECURSE "${folder}")

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int kNoSuchPath = 2;
-
 const std::map<std::string, unsigned int> kRights{
     {"read", GENERIC_READ},
     {"write", GENERIC_WRITE},
@@ -57,7 +55,7 @@ void check_step(unsigned int error, const char* step, const std::string& path) {
 void run_share(const ShareOptions& options) {
   const CString path(options.path.c_str());
   if (!vtuFileUtils::path_file_exists(path)) {
-    fail_command("share", "nothing is named " + options.path, kNoSuchPath);
+    fail_command("share", "nothing is named " + options.path);
   }
   unsigned int rights = 0;
   std::string rights_text;
