@@ -86,8 +86,13 @@ int main(int argc, char** argv) {
     return failed.get_exit_code();
   } catch (const CLI::ParseError& mistake) {
     const std::string command = command_name(app);
-    if (command.empty()) std::fputs(app.help().c_str(), stderr);
-    warn_usage(command.c_str(), mistake.what());
+    if (!command.empty()) {
+      warn_usage(command.c_str(), mistake.what());
+    } else {
+      std::fputs(app.help().c_str(), stderr);
+      const bool named = argc > 1 && argv[1][0] != '-';
+      warn_usage("", named ? std::string("no command ") + argv[1] : mistake.what());
+    }
     return kExitUsage;
   }
   if (app.get_subcommands().empty()) {
