@@ -7,6 +7,18 @@
 #include <cstring>
 #include <iostream>
 
+#include "vtutils/platform/win32_types.h"
+
+std::string error_text(unsigned long code) {
+  char text[256];
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, static_cast<DWORD>(code), 0, text, sizeof text,
+                                      nullptr);
+  if (length > 0) return std::string(text, length);
+  std::snprintf(text, sizeof text, "error 0x%lx", code);
+  return text;
+}
+
 void warn_command(const char* command, const std::string& message) {
   std::fflush(stdout);
   if (*command == '\0') {

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+// The text of a Win32 error code or an HRESULT in plain words, "No such file or directory".
+std::string error_text(unsigned long code);
+
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 

@@ -22,17 +22,20 @@ ComPtr<IStorage> open_document(const char* command, const std::string& path, DWO
   std::minstd_rand jitter(std::random_device{}());
   for (;;) {
     ComPtr<IStorage> storage;
-    const HRESULT result = create && !PathFileExistsA(path.c_str())
+    const bool creating = create && !PathFileExistsA(path.c_str());
+    const HRESULT result = creating
                                ? StgCreateDocfile(name, mode, 0, storage.put())
                                : StgOpenStorage(name, nullptr, mode, nullptr, 0, storage.put());
     if (SUCCEEDED(result)) return storage;
     // Another program has the document, or made it between the look and the creation.
     const bool busy = result == STG_E_SHAREVIOLATION || result == STG_E_LOCKVIOLATION ||
-                      (create && result == STG_E_FILEALREADYEXISTS);
+                      (creating && result == STG_E_FILEALREADYEXISTS);
     if (!busy) {
-      char code[16];
-      std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
-      fail_command(command, "cannot open " + path + " as a compound file: HRESULT " + code);
+      // Opening a file that is not a compound file gives "already exists", as on Windows.
+      fail_command(command, "cannot open " + path + ": " +
+                                (result == STG_E_FILEALREADYEXISTS
+                                     ? "not a compound file"
+                                     : error_text(static_cast<DWORD>(result))));
     }
     if (std::chrono::steady_clock::now() >= deadline) {
       fail_command(command, path + " is in use by another program");

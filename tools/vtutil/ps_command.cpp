@@ -53,8 +53,7 @@ std::string open_failure(DWORD process_id, DWORD error) {
       return "may not read the memory map of process " + std::to_string(process_id) +
              " (another user's process, or one that forbids inspection)";
     default:
-      return "cannot open process " + std::to_string(process_id) + " (Win32 error " +
-             std::to_string(error) + ")";
+      return "cannot open process " + std::to_string(process_id) + ": " + error_text(error);
   }
 }
 
@@ -88,8 +87,8 @@ struct ProcessEntry {
 std::vector<ProcessEntry> snapshot_processes() {
   const HANDLE handle = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (handle == INVALID_HANDLE_VALUE) {
-    fail_command("ps tree", "cannot take a snapshot of the process list (Win32 error " +
-                                std::to_string(GetLastError()) + ")");
+    fail_command("ps tree",
+                 "cannot take a snapshot of the process list: " + error_text(GetLastError()));
   }
   const std::unique_ptr<void, BOOL (*)(HANDLE)> snapshot(handle, CloseHandle);
   std::vector<ProcessEntry> entries;

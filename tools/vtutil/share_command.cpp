@@ -30,19 +30,13 @@ struct ShareOptions {
   bool no_inherit = false;
 };
 
-// Words for the errors a user can do something about; the others show as their number only.
+// The error in plain words, with what the user can do about it where that is not plain.
 std::string describe_error(unsigned int error) {
-  std::string text = "Win32 error " + std::to_string(error);
+  const std::string text = error_text(error);
   switch (error) {
-    case ERROR_ACCESS_DENIED:
-      return text + " (access denied: only the owner may change the rights)";
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return text + " (not found)";
-    case ERROR_NOT_SUPPORTED:
-      return text + " (the file system keeps no access lists)";
-    default:
-      return text;
+    case ERROR_ACCESS_DENIED: return text + " (only the owner may change the rights)";
+    case ERROR_NOT_SUPPORTED: return text + " (the file system keeps no access lists)";
+    default: return text;
   }
 }
 
@@ -84,8 +78,8 @@ void add_share_command(CLI::App& app) {
   auto options = std::make_shared<ShareOptions>();
   CLI::App* command = app.add_subcommand("share", "Grant Everyone rights on a file or folder");
   command->footer(
-      "Everyone's earlier rights on PATH are replaced. On failure prints the Win32 error code "
-      "and exits with 1; exits with 2 when PATH does not exist.");
+      "Everyone's earlier rights on PATH are replaced. Exits with 1 when PATH does not exist or "
+      "its rights cannot be changed.");
   command->add_option("PATH", options->path, "The file or folder to share")->required();
   command
       ->add_option("--rights", options->rights,

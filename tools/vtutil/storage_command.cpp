@@ -20,12 +20,6 @@ constexpr DWORD kRead = STGM_READ | STGM_SHARE_EXCLUSIVE;
 
 std::wstring wide(const std::string& text) { return CStringW(text.c_str()).GetString(); }
 
-std::string describe(HRESULT result) {
-  char text[32];
-  std::snprintf(text, sizeof text, "HRESULT 0x%08X", static_cast<unsigned>(result));
-  return text;
-}
-
 // Opens the stream at `path`, whose parts are separated by '/'.
 ComPtr<IStream> open_stream(IStorage* root, const std::string& path) {
   ComPtr<IStorage> storage(root);
@@ -35,14 +29,14 @@ ComPtr<IStream> open_stream(IStorage* root, const std::string& path) {
     const HRESULT result = storage->OpenStorage(wide(rest.substr(0, slash)).c_str(), nullptr,
                                                 kRead, nullptr, 0, inner.put());
     if (FAILED(result)) {
-      fail_command("storage cat", "no storage " + rest.substr(0, slash) + ": " + describe(result));
+      fail_command("storage cat", "no storage " + rest.substr(0, slash) + ": " + error_text(static_cast<DWORD>(result)));
     }
     storage = inner;
     rest.erase(0, slash + 1);
   }
   ComPtr<IStream> stream;
   const HRESULT result = storage->OpenStream(wide(rest).c_str(), nullptr, kRead, 0, stream.put());
-  if (FAILED(result)) fail_command("storage cat", "no stream " + path + ": " + describe(result));
+  if (FAILED(result)) fail_command("storage cat", "no stream " + path + ": " + error_text(static_cast<DWORD>(result)));
   return stream;
 }
 

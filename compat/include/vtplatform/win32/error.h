@@ -11,6 +11,7 @@ inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
 inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_OUTOFMEMORY = 14;
 inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
 inline constexpr DWORD ERROR_NO_MORE_FILES = 18;
 inline constexpr DWORD ERROR_WRITE_PROTECT = 19;
@@ -37,6 +38,7 @@ inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_DIRECTORY = 267;
 inline constexpr DWORD ERROR_PARTIAL_COPY = 299;
+inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 inline constexpr DWORD ERROR_KEY_DELETED = 1018;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
@@ -65,3 +67,19 @@ constexpr HRESULT HRESULT_FROM_WIN32(DWORD error) {
 
 VTPLATFORM_API DWORD GetLastError();
 VTPLATFORM_API void SetLastError(DWORD error);
+
+inline constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
+inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
+
+// The text of the system message `message_id` (a Win32 error code, or an HRESULT of the
+// storage, Win32 or general facility) in `buffer`, NUL-terminated; the number of characters
+// without the NUL. Only FORMAT_MESSAGE_FROM_SYSTEM, with or without
+// FORMAT_MESSAGE_IGNORE_INSERTS, is supported, in the default language (`language_id` 0);
+// `source` and `arguments` are not used. The texts use the wording of the C library's
+// strerror where the error has an errno twin ("No such file or directory") and end without a
+// period or line break, unlike Windows' own. 0 with ERROR_MR_MID_NOT_FOUND for an unknown
+// message, ERROR_INSUFFICIENT_BUFFER when the text and its NUL do not fit in `size`, and
+// ERROR_INVALID_PARAMETER for other flags or a language.
+VTPLATFORM_API DWORD FormatMessageA(DWORD flags, const void* source, DWORD message_id,
+                                    DWORD language_id, char* buffer, DWORD size,
+                                    void* arguments);
