@@ -2,8 +2,10 @@
 // number ("scan1.txt", "scan2.txt", ...) or as Windows Explorer numbers copies ("scan.txt",
 // "scan (2).txt", ...).
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "command_failure.h"
 #include "commands.h"
@@ -22,6 +24,14 @@ struct FreePathOptions {
 };
 
 void run_path_free(const FreePathOptions& options) {
+  if (options.base_name.find('/') != std::string::npos) {
+    fail_usage("path free", "BASE is a file name and may not hold '/': " + options.base_name);
+  }
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.folder, error)) {
+    fail_command("path free", "no folder " + options.folder + ": " +
+                                  (error ? error.message() : std::string("Not a directory")));
+  }
   const CString folder(options.folder.c_str());
   const CString base_name(options.base_name.c_str());
   const CString extension(options.extension.c_str());

@@ -1,13 +1,19 @@
 // vtutil round: one value through one of the library's rounding rules.
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "command_failure.h"
 #include "commands.h"
+#include "finite_number.h"
 #include "vtutils/round.h"
 
 namespace {
+
+constexpr double kIntMax = INT_MAX;
 
 enum class RoundMode { kTo, kSym, kAsym, kAway, kFixZero };
 
@@ -28,13 +34,26 @@ struct RoundOptions {
 void run_round(const RoundOptions& options, bool decimals_given) {
   const RoundMode mode = kModes.at(options.mode);  // checked by the option
   if (decimals_given && mode != RoundMode::kTo) {
-    throw CLI::ValidationError("--decimals", "applies only to --mode to");
+    fail_usage("round", "--decimals applies only to --mode to");
+  }
+  // The whole-number rules answer an int; within these bounds each rule's answer fits.
+  const bool whole = mode == RoundMode::kSym || mode == RoundMode::kAsym || mode == RoundMode::kAway;
+  if (whole && !(options.value >= -kIntMax && options.value <= kIntMax)) {
+    fail_usage("round", "--mode " + options.mode + " gives an int, so the value must lie from " +
+                            std::to_string(-INT_MAX) + " to " + std::to_string(INT_MAX));
   }
   // Doubles with 17 significant digits, so that the exact binary result shows.
   switch (mode) {
-    case RoundMode::kTo:
-      std::printf("%.17g\n", vtuRound::round_to(options.value, options.decimals));
+    case RoundMode::kTo: {
+      // Scaling by the power of ten overflows for large values with many decimal places.
+      const double rounded = vtuRound::round_to(options.value, options.decimals);
+      if (!std::isfinite(rounded)) {
+        fail_usage("round", "the value is too large for " + std::to_string(options.decimals) +
+                                " decimal places");
+      }
+      std::printf("%.17g\n", rounded);
       break;
+    }
     case RoundMode::kSym:
       std::printf("%d\n", vtuRound::round_sym(options.value));
       break;
@@ -55,10 +74,13 @@ void run_round(const RoundOptions& options, bool decimals_given) {
 void add_round_command(CLI::App& app) {
   auto options = std::make_shared<RoundOptions>();
   CLI::App* command = app.add_subcommand("round", "Round a value by one of the rounding rules");
-  command->add_option("VALUE", options->value, "The value to round")->required();
+  command->add_option("VALUE", options->value, "The value to round")
+      ->required()
+      ->check(finite_number());
   CLI::Option* decimals = command->add_option(
       "--decimals", options->decimals,
-      "Decimal places for --mode to; zero or fewer round to a whole number")
+      "Decimal places for --mode to, at most 308; zero or fewer round to a whole number")
+                              ->check(CLI::Range(INT_MIN, 308))
                               ->capture_default_str();
   command
       ->add_option("--mode", options->mode,

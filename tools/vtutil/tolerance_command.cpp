@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "finite_number.h"
 #include "overrun_state_name.h"
 #include "vtutils/error_value.h"
 
@@ -47,14 +48,18 @@ void add_tolerance_command(CLI::App& app) {
   CLI::App* command = app.add_subcommand(
       "tolerance", "Judge a measured value against its tolerance band");
   command->add_option("VALUE", options->value, "The measured value (the actual with --nominal)")
-      ->required();
+      ->required()
+      ->check(finite_number());
   command->add_option("--lower", options->lower, "Lower limit (lower tolerance with --nominal)")
-      ->required();
+      ->required()
+      ->check(finite_number());
   command->add_option("--upper", options->upper, "Upper limit (upper tolerance with --nominal)")
-      ->required();
+      ->required()
+      ->check(finite_number());
   CLI::Option* nominal = command->add_option(
       "--nominal", options->nominal,
-      "Judge the deviation VALUE - NOMINAL against the tolerances --lower and --upper");
+      "Judge the deviation VALUE - NOMINAL against the tolerances --lower and --upper")
+      ->check(finite_number());
   command
       ->add_option("--decimals", options->decimals,
                    "Decimal places the error is rounded to; negative rounds nothing")
