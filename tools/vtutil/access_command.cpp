@@ -6,6 +6,7 @@
 
 #include "command_failure.h"
 #include "commands.h"
+#include "json_line.h"
 #include "vtutils/file_utils.h"
 #include "vtutils/platform/framework_strings.h"
 #include "vtutils/platform/security.h"
@@ -18,6 +19,7 @@ struct AccessOptions {
   bool write = false;
   bool execute = false;
   bool all = false;
+  bool json = false;
 };
 
 void run_access(const AccessOptions& options) {
@@ -33,7 +35,11 @@ void run_access(const AccessOptions& options) {
     fail_command("access", "nothing is named " + options.folder);
   }
   const bool granted = vtuFileUtils::can_access_folder(folder, rights);
-  std::printf("%s\n", granted ? "granted" : "denied");
+  if (options.json) {
+    JsonLine().text("folder", options.folder).boolean("granted", granted).write("access");
+  } else {
+    std::printf("%s\n", granted ? "granted" : "denied");
+  }
   if (!granted) throw CLI::RuntimeError(kExitFailure);
 }
 
@@ -44,13 +50,14 @@ void add_access_command(CLI::App& app) {
   CLI::App* command = app.add_subcommand(
       "access", "Tell whether the current user holds the given rights on a folder");
   command->footer(
-      "Prints \"granted\" and exits with 0, or prints \"denied\" and exits with 1. Exits with 2 "
-      "when FOLDER does not exist.");
+      "Prints \"granted\" and exits with 0, or prints \"denied\" and exits with 1. Exits with 1 "
+      "and says so when FOLDER does not exist.");
   command->add_option("FOLDER", options->folder, "The folder to check")->required();
   command->add_flag("--read", options->read, "Read: list the folder and read its attributes");
   command->add_flag("--write", options->write, "Write: add files and subfolders");
   command->add_flag("--execute", options->execute, "Execute: pass through the folder");
   command->add_flag("--all", options->all,
                     "All rights, changing the folder's permissions and deleting it included");
+  add_json_flag(command, options->json);
   command->callback([options] { run_access(*options); });
 }

@@ -13,9 +13,9 @@
 #include "commands.h"
 #include "document.h"
 #include "escaped.h"
+#include "json_line.h"
 #include "vtutils/dependency_manager.h"
 #include "vtutils/platform/base.h"
-#include "vtutils/platform/text.h"
 #include "vtutils/platform/storage.h"
 #include "vtutils/platform/win32_types.h"
 
@@ -30,6 +30,7 @@ struct DepsOptions {
   std::string cad_id;
   std::string path;
   int wait_ms = kDefaultWaitMs;
+  bool json = false;
 };
 
 // Saves what the manager holds into the document and commits it.
@@ -89,7 +90,11 @@ void list(const DepsOptions& options) {
   vtuDependencyManager& manager = vtuDependencyManager::singleton();
   manager.load_dependencies(document.get());
   for (const vtuDependencyManager::Entry& entry : manager.entries()) {
-    std::printf("%u %s\n", entry.cad_id, escaped(entry.path.data()).c_str());
+    if (options.json) {
+      JsonLine().number("cad_id", entry.cad_id).text("path", entry.path.data()).write("deps list");
+    } else {
+      std::printf("%u %s\n", entry.cad_id, escaped(entry.path.data()).c_str());
+    }
   }
   check_read_whole("deps list", options.document, document.get());
   manager.end_load_dependencies();
@@ -114,8 +119,7 @@ void check_path(const std::string& path) {
   if (path.find_first_of("\r\n") != std::string::npos) {
     fail_usage("deps add", "the path has a line break: " + escaped(path));
   }
-  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
-                          nullptr, 0) == 0) {
+  if (!valid_text(path)) {
     fail_usage("deps add", "the path is not valid text in the code page: " + escaped(path));
   }
 }
@@ -162,6 +166,7 @@ void add_deps_command(CLI::App& app) {
 
   CLI::App* list_command = command->add_subcommand("list", "Identifier and path of each entry");
   list_command->add_option("DOC", options->document, "The document")->required();
+  add_json_flag(list_command, options->json);
   list_command->callback([options] { list(*options); });
 
   CLI::App* add_command =

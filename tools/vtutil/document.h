@@ -19,4 +19,5 @@ vtplatform::ComPtr<IStorage> open_document(const char* command, const std::strin
                                            int wait_ms = kDefaultWaitMs);
 
 // One line per element, indented by depth: storages with a trailing '/', streams with their size.
-void print_storage_tree(IStorage* storage, int depth = 0);
+void print_storage_tree(IStorage* storage, bool json = false, int depth = 0,
+                        const std::wstring& parent = L"");

@@ -38,7 +38,7 @@ void print_documents_demo() {
   {
     const vtplatform::ComPtr<IStorage> document = open_document("demo", path.GetString(), STGM_READWRITE);
     std::printf("  inside:\n");
-    print_storage_tree(document.get(), 2);
+    print_storage_tree(document.get(), false, 2);
     std::printf("  depends on:\n");
     print_dependencies(document.get());
 

@@ -9,6 +9,8 @@
 
 #include "command_failure.h"
 #include "commands.h"
+#include "escaped.h"
+#include "json_line.h"
 #include "vtutils/file_utils.h"
 #include "vtutils/platform/framework_strings.h"
 #include "vtutils/platform/win32_types.h"
@@ -21,6 +23,7 @@ struct FreePathOptions {
   std::string extension;
   int first_number = 1;
   bool windows_style = false;
+  bool json = false;
 };
 
 void run_path_free(const FreePathOptions& options) {
@@ -44,7 +47,11 @@ void run_path_free(const FreePathOptions& options) {
     fail_command("path free", "the folder and the file name are longer than a path may be (" +
                                   std::to_string(MAX_PATH - 1) + " characters)");
   }
-  std::printf("%s\n", path.GetString());
+  if (options.json) {
+    JsonLine().text("path", path.GetString()).write("path free");
+  } else {
+    std::printf("%s\n", escaped(path.GetString()).c_str());
+  }
 }
 
 // The library attaches the extension as given, and reads an empty one as ".exe"; asking for the
@@ -72,5 +79,6 @@ void add_path_command(CLI::App& app) {
                      "Number as Windows Explorer does: scan.txt, then \"scan (2).txt\", ...");
   free->add_option("--first", options->first_number, "The first number to try (default 1)")
       ->excludes(windows);
+  add_json_flag(free, options->json);
   free->callback([options] { run_path_free(*options); });
 }

@@ -7,11 +7,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "command_failure.h"
 #include "commands.h"
+#include "escaped.h"
+#include "json_line.h"
 #include "vtutils/platform/processes.h"
 #include "vtutils/platform/win32_types.h"
 #include "vtutils/process.h"
@@ -23,6 +26,7 @@ struct PsOptions {
   std::string name;
   bool all = false;
   DWORD process_id = 0;
+  bool json = false;
 };
 
 std::string no_such_process(DWORD process_id) {
@@ -37,10 +41,20 @@ void find(const PsOptions& options) {
     fail_command("ps find", "no running process has an executable named " + options.name +
                                 " or that name and up to two more characters");
   }
-  std::printf("%-8s %-8s %-8s %s\n", "PID", "PPID", "ORPHANED", "EXECUTABLE");
+  if (!options.json) std::printf("%-8s %-8s %-8s %s\n", "PID", "PPID", "ORPHANED", "EXECUTABLE");
   for (const vtuProcess& process : found) {
+    const CString executable = process.main_module_file_name();
+    if (options.json) {
+      JsonLine()
+          .number("pid", process.process_id())
+          .number("ppid", process.parent_id())
+          .boolean("orphaned", process.orphaned())
+          .text("executable", executable.GetString())
+          .write("ps find");
+      continue;
+    }
     std::printf("%-8u %-8u %-8s %s\n", process.process_id(), process.parent_id(),
-                process.orphaned() ? "yes" : "no", process.main_module_file_name().GetString());
+                process.orphaned() ? "yes" : "no", escaped(executable.GetString()).c_str());
   }
 }
 
@@ -68,12 +82,23 @@ void modules(const PsOptions& options) {
     fail_command("ps modules", "process " + std::to_string(options.process_id) +
                                    " lists no modules (a kernel thread, or it has just ended)");
   }
-  std::printf("%-18s %s\n", "MODULE", "PATH");
+  if (!options.json) std::printf("%-18s %s\n", "MODULE", "PATH");
   for (; module != nullptr; module = modules.next()) {
     char path[MAX_PATH];
     const DWORD length = K32GetModuleFileNameExA(modules.process_handle(), module, path, MAX_PATH);
-    std::printf("0x%016" PRIxPTR " %s\n", reinterpret_cast<std::uintptr_t>(module),
-                length != 0 ? path : "(no longer loaded)");
+    char address[24];
+    std::snprintf(address, sizeof address, "0x%016" PRIxPTR,
+                  reinterpret_cast<std::uintptr_t>(module));
+    if (options.json) {
+      JsonLine line;
+      line.text("module", address);
+      if (length != 0) line.text("path", std::string_view(path, length));
+      line.boolean("loaded", length != 0).write("ps modules");
+      continue;
+    }
+    std::printf("%s %s\n", address,
+                length != 0 ? escaped(std::string_view(path, length)).c_str()
+                            : "(no longer loaded)");
   }
 }
 
@@ -105,8 +130,8 @@ std::vector<ProcessEntry> snapshot_processes() {
 // per generation.
 class ProcessTree {
  public:
-  explicit ProcessTree(std::vector<ProcessEntry> entries)
-      : entries_(std::move(entries)), shown_(entries_.size()) {
+  ProcessTree(std::vector<ProcessEntry> entries, bool json)
+      : entries_(std::move(entries)), shown_(entries_.size()), json_(json) {
     for (std::size_t index = 0; index < entries_.size(); ++index) {
       children_.emplace(entries_[index].parent_id, index);
     }
@@ -129,7 +154,17 @@ class ProcessTree {
     // process its own ancestor, so each entry is printed once.
     if (shown_[index]) return;
     shown_[index] = true;
-    std::printf("%*s%u %s\n", 2 * depth, "", entries_[index].id, entries_[index].name.c_str());
+    const ProcessEntry& entry = entries_[index];
+    if (json_) {
+      JsonLine()
+          .number("pid", entry.id)
+          .number("ppid", entry.parent_id)
+          .number("depth", depth)
+          .text("name", entry.name)
+          .write("ps tree");
+    } else {
+      std::printf("%*s%u %s\n", 2 * depth, "", entry.id, escaped(entry.name).c_str());
+    }
     const auto [begin, end] = children_.equal_range(entries_[index].id);
     for (auto child = begin; child != end; ++child) print(child->second, depth + 1);
   }
@@ -138,10 +173,11 @@ class ProcessTree {
   // Parent id to the indexes of its children, in snapshot order.
   std::multimap<DWORD, std::size_t> children_;
   std::vector<bool> shown_;
+  bool json_;
 };
 
 void tree(const PsOptions& options) {
-  ProcessTree processes(snapshot_processes());
+  ProcessTree processes(snapshot_processes(), options.json);
   if (!processes.print(options.process_id)) {
     fail_command("ps tree", no_such_process(options.process_id));
   }
@@ -159,15 +195,18 @@ void add_ps_command(CLI::App& app) {
   find_command->add_option("NAME", options->name, "The executable's file name, or its start")
       ->required();
   find_command->add_flag("--all", options->all, "List every match, not only the first");
+  add_json_flag(find_command, options->json);
   find_command->callback([options] { find(*options); });
 
   CLI::App* modules_command = command->add_subcommand(
       "modules", "The files loaded into a process, its executable first");
   modules_command->add_option("PID", options->process_id, "The process id")->required();
+  add_json_flag(modules_command, options->json);
   modules_command->callback([options] { modules(*options); });
 
   CLI::App* tree_command =
       command->add_subcommand("tree", "A process and all of its descendants");
   tree_command->add_option("PID", options->process_id, "The process id")->required();
+  add_json_flag(tree_command, options->json);
   tree_command->callback([options] { tree(*options); });
 }

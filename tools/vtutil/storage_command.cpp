@@ -8,6 +8,7 @@
 #include "command_failure.h"
 #include "commands.h"
 #include "document.h"
+#include "json_line.h"
 #include "vtutils/platform/framework_strings.h"
 #include "vtutils/platform/storage.h"
 #include "vtutils/platform/win32_types.h"
@@ -57,10 +58,13 @@ void add_storage_command(CLI::App& app) {
   command->require_subcommand(1);
 
   auto document = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
   CLI::App* ls = command->add_subcommand("ls", "The tree of storages and streams, with sizes");
   ls->add_option("DOC", *document, "The compound file")->required();
-  ls->callback(
-      [document] { print_storage_tree(open_document("storage ls", *document, STGM_READ).get()); });
+  add_json_flag(ls, *json);
+  ls->callback([document, json] {
+    print_storage_tree(open_document("storage ls", *document, STGM_READ).get(), *json);
+  });
 
   auto stream = std::make_shared<std::string>();
   CLI::App* cat_command = command->add_subcommand("cat", "Write a stream's bytes to standard output");

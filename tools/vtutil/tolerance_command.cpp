@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "json_line.h"
 #include "finite_number.h"
 #include "overrun_state_name.h"
 #include "vtutils/error_value.h"
@@ -16,6 +17,7 @@ struct ToleranceOptions {
   double nominal = 0.0;
   int decimals = -1;
   bool precise = false;
+  bool json = false;
 };
 
 void run_tolerance(const ToleranceOptions& options, bool nominal_given) {
@@ -36,6 +38,14 @@ void run_tolerance(const ToleranceOptions& options, bool nominal_given) {
                                                        options.upper, options.decimals);
     state = helper.calculate_error_state(options.value, options.lower, options.upper,
                                          options.decimals);
+  }
+  if (options.json) {
+    JsonLine()
+        .real("error_value", error)
+        .number("overrun_state", static_cast<int>(state))
+        .text("overrun_state_name", overrun_state_name(state))
+        .write("tolerance");
+    return;
   }
   std::printf("error value: %.17g\n", error);
   std::printf("overrun state: %d %s\n", static_cast<int>(state), overrun_state_name(state));
@@ -66,5 +76,6 @@ void add_tolerance_command(CLI::App& app) {
       ->capture_default_str();
   command->add_flag("--precise", options->precise,
                     "Judge the exact error instead of the error rounded to --decimals");
+  add_json_flag(command, options->json);
   command->callback([options, nominal] { run_tolerance(*options, nominal->count() > 0); });
 }
