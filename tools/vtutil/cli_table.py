@@ -7,7 +7,8 @@ scripts nor regular expressions use):
     command ¦ standard input ¦ exit status ¦ standard output ¦ standard error
 
 - command: vtutil's arguments as shell words, or "sh: SCRIPT" for a shell script (for set-up,
-  pipes and checks of files), which finds the program in $VTUTIL.
+  pipes and checks of files), which finds the program in $VTUTIL and the table's folder in
+  $CASES_DIR.
 - standard input: text with \\n, \\t, \\xHH escapes; empty for none.
 - exit status: a number.
 - standard output, standard error: Python regular expressions searched for in the text; empty
@@ -30,13 +31,14 @@ def unescape(text):
     return text.encode("latin-1").decode("unicode_escape").encode("latin-1")
 
 
-def run_case(vtutil, fields):
+def run_case(vtutil, cases, fields):
     command, stdin, status, out_pattern, err_pattern = fields
     with tempfile.TemporaryDirectory(prefix="vtutil-cli-") as work:
         env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "LC_ALL": "C.UTF-8",
             "VTUTIL": vtutil,
+            "CASES_DIR": os.path.dirname(os.path.abspath(cases)),
             "WORK": work,
             "HOME": work,
             "TMPDIR": work,
@@ -75,7 +77,7 @@ def main():
                 print(f"{cases}:{number}: not five fields", file=sys.stderr)
                 return 2
             count += 1
-            problems = run_case(vtutil, fields)
+            problems = run_case(vtutil, cases, fields)
             if problems:
                 failed += 1
                 print(f"{cases}:{number}: {fields[0]}\n  " + "\n  ".join(problems))

@@ -62,7 +62,7 @@ void run_file_dialog(const char* command, bool open, const FileDialogOptions& op
   // Without a presenter the dialog would cancel at once and look like the user's cancel.
   if (vtplatform::make_desktop_file_dialog_presenter() == nullptr) {
     fail_command(command,
-                 "no dialog can be shown: no display or neither zenity nor kdialog installed", 2);
+                 "no dialog can be shown: no display or neither zenity nor kdialog installed");
   }
   DWORD flags = OFN_HIDEREADONLY;
   flags |= open ? OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT;
@@ -116,8 +116,8 @@ void add_file_dialog_command(CLI::App& app, const char* name, bool open) {
   CLI::App* command = app.add_subcommand(
       name, std::string("Show the ") + name +
                 " dialog and print the chosen path (for several files, each on its own line); a "
-                "cancel prints nothing and ends with exit status 1, a dialog that cannot be "
-                "shown with 2");
+                "cancel, or a dialog that cannot be shown, prints nothing and ends with exit "
+                "status 1");
   command->add_option("--title", options->title, "The dialog's title");
   command->add_option("--filter", options->filter,
                       "The file types in the framework's \"|\" form, as vtutil filter prints them");

@@ -11,6 +11,32 @@
 
 namespace {
 
+// What `vtutil --help` and the man page say beyond the commands and options.
+constexpr const char* kFooter = R"(
+Run 'vtutil help COMMAND' for the options of a command.
+
+Exit status:
+  0         success
+  1         a negative answer ("denied", "not killed", a cancelled dialog) or a failed
+            operation, with the reason on standard error
+  2         a mistake on the command line
+  130, 143  vtutil kill interrupted by SIGINT or SIGTERM, after resuming the processes it had
+            suspended
+
+Environment:
+  XDG_CONFIG_HOME  holds vtutils/registry.reg, the registry, and the INI files (~/.config)
+  XDG_STATE_HOME   holds the lifetime log (~/.local/state)
+  TMPDIR           temporary names, and dumps that cannot go beside the executable (/tmp)
+  LC_ALL, LANG     the locale, whose character set is the code page of names and text
+
+Examples:
+  vtutil demo                          a tour of the library on built-in sample data
+  vtutil hash --fnv1a --file part.igs  the FNV-1a hash of a file
+  ls | vtutil sort                     file names in natural order (2 before 10)
+  vtutil deps list --json model.vtd    the CAD files a document depends on, as JSON Lines
+  vtutil ps find viewer --all          every process of an executable
+  vtutil kill --name viewer            end a program and everything it started)";
+
 // The names of the commands that were given, "ps find" for `vtutil ps find`.
 std::string command_name(const CLI::App& app) {
   std::string name;
@@ -74,6 +100,7 @@ int main(int argc, char** argv) {
   add_tolerance_command(app);
   add_units_command(app);
   add_xml_command(app);
+  app.footer(kFooter);  // after the commands, which would take it for theirs
   if (argc > 1 && std::string(argv[1]) == "help") {
     return show_help(app, std::vector<std::string>(argv + 2, argv + argc));
   }
