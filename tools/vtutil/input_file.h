@@ -9,7 +9,7 @@
 
 // Bytes read at a time: large enough that the calls cost nothing against the work on the bytes,
 // small enough to stay in the cache.
-inline constexpr std::size_t kInputBlockSize = 256 * 1024;
+inline constexpr std::size_t kInputBlockSize = 64 * 1024;
 
 // A file opened for reading, or standard input for "-"; closes what it opened. A file that cannot
 // be opened or read ends the command with "cannot read FILE: reason"; a folder ends it at once
