@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Runs the benchmarks of the bench preset and prints the ratios that have targets:
 the FNV hashes against the reference loop, vtuLogicalStringLess against ICU called directly,
-`vtutil sort` against `sort -V` on one million generated names, the cost per process of
-listing the machine's processes against `pgrep`, the time of killing a process tree beyond the
-protocol's sleeps, and the time and size of minidumps.
+`vtutil sort` against `sort -V` on one million generated names, `vtutil hash` and
+`vtutil convert` against `md5sum` and `iconv` on 100 MB through standard input and from a file
+(time and peak memory), the cost per process of listing the machine's processes against `pgrep`,
+the time of killing a process tree beyond the protocol's sleeps, and the time and size of
+minidumps.
 
 Usage: python3 bench/ratios.py [BUILD_DIR]   (default: build/bench; build it with
        cmake --preset bench && cmake --build --preset bench)
@@ -53,6 +55,21 @@ def best_time(command, path, runs=3):
     return best
 
 
+def median_run(command, stdin_path=None, runs=5):
+    """The median wall time of `command` and its largest peak resident size in MiB, as GNU time
+    reports it (a child's own figure would start at the size of this Python process)."""
+    times, peak = [], 0
+    for _ in range(runs):
+        with open(stdin_path or os.devnull, "rb") as stdin:
+            start = time.perf_counter()
+            result = subprocess.run(["/usr/bin/time", "-f", "%M", *command], stdin=stdin,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env,
+                                    check=True, text=True)
+            times.append(time.perf_counter() - start)
+        peak = max(peak, int(result.stderr.split()[-1]) / 1024)
+    return sorted(times)[len(times) // 2], peak
+
+
 def mean_run_time(command, runs=20):
     start = time.perf_counter()
     for _ in range(runs):
@@ -92,6 +109,28 @@ try:
           f"ratio {vtutil / gnu:.2f} (goal <= 2)")
 finally:
     os.unlink(path)
+
+# 100 MB of generated names, mostly ASCII with some umlauts, that code page 1252 holds; the
+# commands read it through standard input and as a named file.
+with tempfile.TemporaryDirectory(prefix="vtutils-bench-") as folder:
+    path = os.path.join(folder, "names.txt")
+    chunk = ("\n".join(names(40_000, seed=2)) + "\n").encode("utf-8")
+    with open(path, "wb") as f:
+        for _ in range(100_000_000 // len(chunk) + 1):
+            f.write(chunk)
+    vtutil = os.path.join(build, "tools", "vtutil", "vtutil")
+    to_1252 = ["convert", "--from", "utf-8", "--to", "1252"]
+    iconv = ["iconv", "-f", "UTF-8", "-t", "CP1252"]
+    for way, ours, theirs, stdin in (
+            ("standard input", [vtutil, "hash", "-"], ["md5sum"], path),
+            ("a file", [vtutil, "hash", "--file", path], ["md5sum", path], None),
+            ("standard input", [vtutil, *to_1252], iconv, path),
+            ("a file", [vtutil, *to_1252, path], [*iconv, path], None)):
+        (our_time, our_peak), (their_time, their_peak) = (
+            median_run(ours, stdin), median_run(theirs, stdin))
+        print(f"{ours[1]} of {os.path.getsize(path) / 1e6:.0f} MB from {way}: vtutil {ours[1]} "
+              f"{our_time:.2f} s, {our_peak:.1f} MiB peak; {theirs[0]} {their_time:.2f} s, "
+              f"{their_peak:.1f} MiB peak; ratio {our_time / their_time:.2f} (target <= 1.5)")
 
 deps = {name.removesuffix("/real_time"): entry
         for name, entry in run_benchmark("dependency_bench").items()}

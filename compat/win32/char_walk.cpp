@@ -1,4 +1,5 @@
-// CharNextA, CharPrevA and the lead-byte tests, on the character walker of the layer's code pages.
+// CharNextA, CharNextExA, CharPrevA and the lead-byte tests, on the character walker of the
+// layer's code pages.
 #include <cstring>
 
 #include "vtplatform/win32/code_page.h"
@@ -9,6 +10,11 @@ namespace {
 
 // No character of any code page is longer than this; the walker never needs to see further.
 constexpr std::size_t kLongestCharacter = 4;
+
+LPSTR next_character(const vtplatform::CodePage& page, LPCSTR current) {
+  const std::size_t remaining = strnlen(current, kLongestCharacter);
+  return const_cast<LPSTR>(current) + page.char_length(current, remaining);
+}
 
 }  // namespace
 
@@ -25,8 +31,17 @@ BOOL IsDBCSLeadByteEx(UINT code_page, BYTE byte) {
 
 LPSTR CharNextA(LPCSTR current) {
   if (current == nullptr) return nullptr;
-  const std::size_t remaining = strnlen(current, kLongestCharacter);
-  return const_cast<LPSTR>(current) + vtplatform::ansi_code_page().char_length(current, remaining);
+  return next_character(vtplatform::ansi_code_page(), current);
+}
+
+LPSTR CharNextExA(WORD code_page, LPCSTR current, DWORD /*flags*/) {
+  if (current == nullptr) return nullptr;
+  const vtplatform::CodePage* page = vtplatform::find_code_page(code_page);
+  if (page == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return const_cast<LPSTR>(current);
+  }
+  return next_character(*page, current);
 }
 
 LPSTR CharPrevA(LPCSTR start, LPCSTR current) {

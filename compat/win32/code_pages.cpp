@@ -413,8 +413,19 @@ const CodePage* find_code_page(UINT id) {
 }
 
 std::u16string utf16_from_wide(std::wstring_view wide, bool& lossy) {
+  // Text on its way to WideCharToMultiByte is nearly always in the Basic Multilingual Plane and
+  // valid; it is checked in one pass and then copied unit for unit, both loops without branches.
+  std::size_t others = 0;
+  for (wchar_t value : wide) {
+    others += (static_cast<std::uint32_t>(value) > 0xFFFF) | ((value & 0xF800) == 0xD800);
+  }
+  if (others == 0) {
+    std::u16string text(wide.size(), u'\0');
+    for (std::size_t i = 0; i < wide.size(); ++i) text[i] = static_cast<char16_t>(wide[i]);
+    return text;
+  }
   std::u16string text;
-  text.reserve(wide.size());
+  text.reserve(wide.size() + others);
   for (wchar_t value : wide) {
     auto c = static_cast<UChar32>(value);
     if (c < 0 || c > 0x10FFFF || U_IS_SURROGATE(c)) {

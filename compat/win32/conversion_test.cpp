@@ -1,7 +1,8 @@
-// Tests of the Win32 code page conversions under the UTF-8 ANSI code page.
+// Tests of the Win32 code page conversions and character walks under the UTF-8 ANSI code page.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/error.h"
@@ -45,6 +46,33 @@ TEST(CodePageConversion, LongTextsInMultiByteCodePagesKeepCharactersWhole) {
   const std::string bytes = to_bytes(54936, text, &substituted);
   EXPECT_FALSE(substituted);
   EXPECT_EQ(to_wide(54936, bytes), text);
+}
+
+// Each step of CharNextExA takes one character of the code page it is given: a trail byte that
+// looks like '\\', sequences of three and four bytes, and a lead byte cut off by the end alone.
+TEST(CodePageConversion, CharNextExStepsOverWholeCharactersOfTheCodePageGiven) {
+  struct Walk {
+    WORD code_page;
+    const char* text;
+    std::vector<long> steps;
+  };
+  for (const Walk& walk : {Walk{932, "a\x95\x5C\x82", {1, 2, 1}},
+                           Walk{CP_UTF8, "\xE2\x82\xAC\xF0\x9F\x93\x8F\xE2\x82", {3, 4, 1, 1}},
+                           Walk{54936, "\x81\x30\x81\x30\xB0\xA1" "a", {4, 2, 1}},
+                           Walk{51932, "\x8F\xB0\xA1\xA4\xA2", {3, 2}},
+                           Walk{1252, "\x80\x81", {1, 1}}}) {
+    std::vector<long> steps;
+    for (const char* at = walk.text; *at != '\0';) {
+      const char* next = CharNextExA(walk.code_page, at, 0);
+      steps.push_back(next - at);
+      at = next;
+    }
+    EXPECT_EQ(steps, walk.steps) << "code page " << walk.code_page;
+  }
+  const char* text = "a";
+  EXPECT_EQ(CharNextExA(932, text + 1, 0), text + 1);
+  EXPECT_EQ(CharNextExA(9999, text, 0), text);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 TEST(CodePageConversion, SubstitutesWhatACodePageCannotHold) {

@@ -3,7 +3,6 @@
 
 namespace {
 
-constexpr std::uint32_t kOffsetBasis = 2166136261u;
 constexpr std::uint32_t kPrime = 16777619u;
 
 // A byte as the hash takes it: signed, widened with its sign.
@@ -13,23 +12,30 @@ inline std::uint32_t widened(char byte) {
 
 }  // namespace
 
-std::uint32_t vtu_fnv_hash(const char* data, int length) {
-  std::uint32_t hash = kOffsetBasis;
+std::uint32_t vtu_fnv_hash_append(std::uint32_t hash, const char* data, int length) {
   for (int i = 0; i < length; ++i) hash = (hash * kPrime) ^ widened(data[i]);
   return hash;
 }
 
-std::uint32_t vtu_fnv1a_hash(const char* data, int length) {
-  std::uint32_t hash = kOffsetBasis;
+std::uint32_t vtu_fnv1a_hash_append(std::uint32_t hash, const char* data, int length) {
   for (int i = 0; i < length; ++i) hash = (hash ^ widened(data[i])) * kPrime;
   return hash;
 }
 
+std::uint32_t vtu_fnv_hash(const char* data, int length) {
+  return vtu_fnv_hash_append(vtu_fnv_offset_basis, data, length);
+}
+
+std::uint32_t vtu_fnv1a_hash(const char* data, int length) {
+  return vtu_fnv1a_hash_append(vtu_fnv_offset_basis, data, length);
+}
+
 std::uint32_t vtu_fnv_hash(const utString& text) {
-  return text.is_null() ? kOffsetBasis : vtu_fnv_hash(text.data(), static_cast<int>(text.length()));
+  return text.is_null() ? vtu_fnv_offset_basis
+                        : vtu_fnv_hash(text.data(), static_cast<int>(text.length()));
 }
 
 std::uint32_t vtu_fnv1a_hash(const utString& text) {
-  return text.is_null() ? kOffsetBasis
+  return text.is_null() ? vtu_fnv_offset_basis
                         : vtu_fnv1a_hash(text.data(), static_cast<int>(text.length()));
 }

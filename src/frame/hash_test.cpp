@@ -1,5 +1,5 @@
 // Tests of the FNV hashes: published vectors for ASCII, the sign-widened bytes above it, and the
-// agreement of the two forms.
+// agreement of the two forms, and of hashes taken in pieces with the hash of the whole.
 #include <gtest/gtest.h>
 
 #include "vtutils/hash.h"
@@ -23,7 +23,9 @@ TEST(FnvHash, WidensBytesWithTheirSign) {
 TEST(FnvHash, EmptyInputGivesTheOffsetBasisWithoutReadingData) {
   for (auto hash : {vtu_fnv_hash(nullptr, 0), vtu_fnv1a_hash(nullptr, 0), vtu_fnv_hash(nullptr, -5),
                     vtu_fnv_hash(utString()), vtu_fnv1a_hash(utString()),
-                    vtu_fnv_hash(utString("")), vtu_fnv1a_hash(utString(""))}) {
+                    vtu_fnv_hash(utString("")), vtu_fnv1a_hash(utString("")),
+                    vtu_fnv_hash_append(vtu_fnv_offset_basis, nullptr, 0),
+                    vtu_fnv1a_hash_append(vtu_fnv_offset_basis, nullptr, -1)}) {
     EXPECT_EQ(hash, 0x811C9DC5u);
   }
 }
@@ -34,6 +36,20 @@ TEST(FnvHash, HashesCountedBytesIncludingNuls) {
   const utString bytes("M\xE4\0\xDF", 4);
   EXPECT_EQ(vtu_fnv_hash(bytes), vtu_fnv_hash("M\xE4\0\xDF", 4));
   EXPECT_EQ(vtu_fnv1a_hash(bytes), vtu_fnv1a_hash("M\xE4\0\xDF", 4));
+}
+
+// Input hashed piece by piece, as a file read in blocks is, gives the hash of the whole wherever
+// it is cut.
+TEST(FnvHash, PiecesHashedInTurnGiveTheHashOfTheWhole) {
+  const char text[] = "M\xE4\0\xDF foobar";
+  const int length = sizeof text - 1;
+  for (int cut = 0; cut <= length; ++cut) {
+    SCOPED_TRACE(cut);
+    EXPECT_EQ(vtu_fnv_hash_append(vtu_fnv_hash(text, cut), text + cut, length - cut),
+              vtu_fnv_hash(text, length));
+    EXPECT_EQ(vtu_fnv1a_hash_append(vtu_fnv1a_hash(text, cut), text + cut, length - cut),
+              vtu_fnv1a_hash(text, length));
+  }
 }
 
 }  // namespace

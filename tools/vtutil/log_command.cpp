@@ -3,7 +3,7 @@
 // `tail` prints its last lines.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -11,6 +11,7 @@
 
 #include "command_failure.h"
 #include "commands.h"
+#include "input_file.h"
 #include "lifetime_log_switch.h"
 #include "vtutils/platform/settings.h"
 #include "vtutils/platform/win32_types.h"
@@ -36,19 +37,19 @@ std::string log_path(const char* command) {
 // writes them, or "\n"). The log only grows, so it is read backwards in blocks from its end until
 // enough lines are in.
 std::vector<std::string> last_lines(const std::string& path, std::size_t count) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) fail_command("log tail", "there is no log at " + path + " yet");
-  constexpr std::streamoff kBlock = 64 * 1024;
-  std::streamoff start = file.tellg();
+  if (std::error_code error; !std::filesystem::exists(path, error) && !error) {
+    fail_command("log tail", "there is no log at " + path + " yet");
+  }
+  InputFile file("log tail", path);
+  std::uint64_t start = file.size();
   std::string text;
   // One line end more than lines wanted, as the last line ends in one too.
   while (start > 0 && static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) <=
                           count) {
-    const std::streamoff length = std::min(kBlock, start);
+    const std::uint64_t length = std::min<std::uint64_t>(kInputBlockSize, start);
     start -= length;
     std::string block(static_cast<std::size_t>(length), '\0');
-    file.seekg(start);
-    file.read(block.data(), length);
+    block.resize(file.read_at(block.data(), block.size(), start));
     text.insert(0, block);
   }
   std::vector<std::string> lines;

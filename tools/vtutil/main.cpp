@@ -75,6 +75,9 @@ int show_help(const CLI::App& app, const std::vector<std::string>& words) {
 int main(int argc, char** argv) {
   CLI::App app{"vtutil: the VTUtils utility library from the command line", "vtutil"};
   app.set_version_flag("--version", "vtutil " VTUTILS_VERSION);
+  // One command a call: later words that name commands are its arguments (vtutil run sort,
+  // vtutil hash kill).
+  app.require_subcommand(0, 1);
   add_access_command(app);
   add_convert_command(app);
   add_demo_command(app);

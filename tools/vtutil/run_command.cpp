@@ -51,8 +51,17 @@ void add_run_command(CLI::App& app) {
       "vtutil run [--folder DIR] PROGRAM [ARGUMENT...], PROGRAM found on PATH");
   command->add_option("--folder", options->folder,
                       "The child's working folder (default: this one)");
-  // The first word that is no option of its own starts the program's command line; CLI11 leaves
-  // it and every word after it, options included, in remaining().
+  // The first word that is no option of run's own starts the program's command line; CLI11 leaves
+  // it and every word after it, options included, in remaining(). The positional, which takes no
+  // word, names them in the help and keeps a "--" before the program with run: without one CLI11
+  // hands the "--" back to vtutil, and with it the "--" stays first in remaining().
+  command->add_option("PROGRAM", "The program to start, then its arguments")
+      ->check([](const std::string&) { return std::string("the program's words are not run's"); });
+  command->validate_positionals();
   command->prefix_command();
-  command->callback([options, command] { run_run(*options, command->remaining()); });
+  command->callback([options, command] {
+    std::vector<std::string> words = command->remaining();
+    if (!words.empty() && words.front() == "--") words.erase(words.begin());
+    run_run(*options, words);
+  });
 }

@@ -1,6 +1,6 @@
-// vtutil sort: the lines of standard input in natural order (digits as numbers), case-sensitive
-// in the default locale's order as vtuLogicalStringLess sorts, or in the file-name order that
-// ignores case as vtuLogicalStringCompare::case_compare does.
+// vtutil sort: the lines of a file or of standard input in natural order (digits as numbers),
+// case-sensitive in the default locale's order as vtuLogicalStringLess sorts, or in the file-name
+// order that ignores case as vtuLogicalStringCompare::case_compare does.
 #include <algorithm>
 #include <iostream>
 #include <string>
@@ -8,16 +8,21 @@
 
 #include "command_failure.h"
 #include "commands.h"
+#include "input_file.h"
 #include "vtutils/platform/framework_strings.h"
 #include "vtutils/platform/text.h"
 #include "vtutils/platform/win32_types.h"
 
 namespace {
 
-// The lines of a stream, without their line feeds; a last line without one is kept.
-std::vector<std::string> read_lines(std::istream& in) {
+// The lines of a text, without their line feeds; a last line without one is kept.
+std::vector<std::string> split_lines(const std::string& text) {
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
+  for (std::size_t begin = 0; begin < text.size();) {
+    const std::size_t end = std::min(text.find('\n', begin), text.size());
+    lines.emplace_back(text, begin, end - begin);
+    begin = end + 1;
+  }
   return lines;
 }
 
@@ -53,9 +58,9 @@ void sort_lines(std::vector<std::string>& lines, bool ignore_case) {
   lines = std::move(sorted);
 }
 
-void run_sort(bool ignore_case) {
+void run_sort(const std::string& file, bool ignore_case) {
   std::ios::sync_with_stdio(false);
-  std::vector<std::string> lines = read_lines(std::cin);
+  std::vector<std::string> lines = split_lines(InputFile("sort", file).read_all());
   sort_lines(lines, ignore_case);
   for (const std::string& line : lines) std::cout << line << '\n';
 }
@@ -63,10 +68,12 @@ void run_sort(bool ignore_case) {
 }  // namespace
 
 void add_sort_command(CLI::App& app) {
+  auto file = std::make_shared<std::string>("-");
   auto ignore_case = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
-      "sort", "Sort the lines of standard input in natural order (digits as numbers)");
+      "sort", "Sort the lines of FILE or standard input in natural order (digits as numbers)");
+  command->add_option("file", *file, "The file to sort; - or none for standard input");
   command->add_flag("-i,--ignore-case", *ignore_case,
                     "The file-name order: letters without regard to case");
-  command->callback([ignore_case] { run_sort(*ignore_case); });
+  command->callback([file, ignore_case] { run_sort(*file, *ignore_case); });
 }

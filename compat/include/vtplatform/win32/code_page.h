@@ -54,3 +54,7 @@ VTPLATFORM_API LPSTR CharNextA(LPCSTR current);
 // The character before `current`, found by walking from `start`; `start` when `current` is not
 // after it (and null when either is null).
 VTPLATFORM_API LPSTR CharPrevA(LPCSTR start, LPCSTR current);
+// CharNextA in `code_page`, whatever the ANSI code page is; in EUC-JP and GB18030 a valid
+// sequence of up to four bytes is one character. `current` itself, with ERROR_INVALID_PARAMETER,
+// for a code page the layer does not know. `flags` is reserved and should be 0.
+VTPLATFORM_API LPSTR CharNextExA(WORD code_page, LPCSTR current, DWORD flags);
