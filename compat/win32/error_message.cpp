@@ -50,7 +50,7 @@ constexpr Message kWin32Messages[] = {
     {ERROR_BAD_EXE_FORMAT, ENOEXEC, nullptr},
     {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG, nullptr},
     {ERROR_MORE_DATA, 0, "More data is available"},
-    {ERROR_DIRECTORY, ENOTDIR, nullptr},
+    {ERROR_DIRECTORY, 0, "Not an existing folder"},
     {ERROR_PARTIAL_COPY, 0, "Only part of the memory could be read or written"},
     {ERROR_MR_MID_NOT_FOUND, 0, "No message for this error number"},
     {ERROR_INVALID_FLAGS, 0, "Invalid flags"},

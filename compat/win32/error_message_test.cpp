@@ -23,7 +23,7 @@ TEST(FormatMessage, SaysWhatWentWrongInPlainWords) {
   };
   for (const Case& c : {
            Case{ERROR_FILE_NOT_FOUND, "No such file or directory"},
-           Case{ERROR_DIRECTORY, "Not a directory"},
+           Case{ERROR_DIRECTORY, "Not an existing folder"},
            Case{ERROR_SHARING_VIOLATION, "In use by another program"},
            Case{static_cast<DWORD>(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)), "Permission denied"},
            Case{static_cast<DWORD>(E_OUTOFMEMORY), "Cannot allocate memory"},

@@ -22,8 +22,8 @@ void set_switch(bool on) {
   const LSTATUS status = set_lifetime_log_switch(on);
   if (status != ERROR_SUCCESS) {
     fail_command(on ? "log on" : "log off",
-                 "cannot set the log switch in the registry (Win32 error " +
-                     std::to_string(status) + ")");
+                 "cannot set the log switch in the registry: " +
+                     error_text(static_cast<unsigned long>(status)));
   }
 }
 

@@ -34,8 +34,7 @@ void run_run(const RunOptions& options, const std::vector<std::string>& words) {
   CString folder(options.folder.c_str());
   HANDLE process = nullptr;
   if (!vtuCreateProcess::create_process(command_line, folder, &process)) {
-    fail_command("run", "cannot start " + words.front() + " (error " +
-                            std::to_string(GetLastError()) + ")");
+    fail_command("run", "cannot start " + words.front() + ": " + error_text(GetLastError()));
   }
   std::printf("%u\n", GetProcessId(process));
   CloseHandle(process);
