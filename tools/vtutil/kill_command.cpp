@@ -1,7 +1,6 @@
 // vtutil kill and vtutil dump: ending a process with all of its descendants through
 // vtuProcess::kill, with a minidump first when asked, and writing a minidump of a running process.
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -11,6 +10,7 @@
 
 #include "command_failure.h"
 #include "commands.h"
+#include "dump_destination.h"
 #include "kill_session.h"
 #include "process_argument.h"
 #include "vtutils/platform/framework_strings.h"
@@ -139,19 +139,29 @@ void run_kill(const KillOptions& options) {
 struct DumpOptions {
   DWORD process_id = 0;
   std::string type = "normal";
+  std::string output;
 };
 
 void run_dump(const DumpOptions& options) {
+  refuse_non_process_id("dump", options.process_id);
   const vtuProcess process(options.process_id);
-  const CString path = process.create_minidump(*parse_dump_type(options.type));
-  if (path.IsEmpty()) {
-    fail_command("dump", process.exists()
-                             ? "no dump written of process " + std::to_string(options.process_id) +
-                                   " (it may not be debugged, or the dump's folder cannot be "
-                                   "written)"
-                             : "no running process has id " + std::to_string(options.process_id));
+  if (!process.exists()) {
+    fail_command("dump", "no running process has id " + std::to_string(options.process_id));
   }
-  std::printf("%s\n", path.GetString());
+  std::string reason;
+  if (!may_signal(options.process_id, reason)) {
+    fail_command("dump", std::to_string(options.process_id) + ": " + reason);
+  }
+  const MINIDUMP_TYPE type = *parse_dump_type(options.type);
+  const std::string destination = dump_destination(process, options.output);
+  const CString path = destination.empty() ? process.create_minidump(type)
+                                           : process.create_minidump_at(type, destination.c_str());
+  if (path.IsEmpty()) {
+    fail_command("dump", "no dump written of process " + std::to_string(options.process_id) +
+                             (destination.empty() ? "" : " to " + destination) +
+                             " (it may not be debugged, or the file cannot be written)");
+  }
+  write_output("dump", std::string(path.GetString()) + "\n");
 }
 
 }  // namespace
@@ -194,9 +204,14 @@ void add_dump_command(CLI::App& app) {
   auto options = std::make_shared<DumpOptions>();
   CLI::App* command = app.add_subcommand(
       "dump",
-      "Write a minidump of a running process next to its executable (in the temporary folder "
-      "when its path is unknown) and print the dump's path");
+      "Write a minidump of a running process, readable by its owner only, and print the dump's "
+      "path. Without --output it goes next to the executable when the caller may write that "
+      "folder and it is no system folder (/usr, /bin, /sbin, /lib*, /opt, /etc, /boot), and "
+      "into $TMPDIR (or /tmp) otherwise");
   command->add_option("PID", options->process_id, "The process id")->required();
   add_dump_type_option(command, "--type", options->type)->capture_default_str();
+  command->add_option("--output", options->output,
+                      "The dump's file, or a folder to write it in under a generated name, "
+                      "<executable's name><time stamp>.dmp");
   command->callback([options] { run_dump(*options); });
 }

@@ -1,6 +1,7 @@
-# Checks which processes vtutil kill takes, on helper processes started with vtutil run: a
-# thread's id is refused, --name warns when several processes match and --all ends each, and (as
-# root) a process that an ordinary user may not signal is refused at once.
+# Checks which processes vtutil kill and dump take, on helper processes started with vtutil run:
+# a thread's id is refused, --name warns when several processes match and --all ends each,
+# dump --output writes the file or into the folder it names, readable by its owner only, and
+# (as root) a process that an ordinary user may not signal is refused at once.
 set(folder "${CMAKE_CURRENT_BINARY_DIR}/kill_target_check")
 file(REMOVE_RECURSE "${folder}")
 file(MAKE_DIRECTORY "${folder}")
@@ -29,7 +30,7 @@ macro(start_helper variable program)
   list(APPEND helpers ${CMAKE_MATCH_1})
 endmacro()
 
-# A helper with threads: their ids are refused.
+# A helper with threads: their ids are refused by kill and dump.
 start_helper(threads "${HELPER}" threads 2)
 foreach(tries RANGE 50)
   file(GLOB tasks RELATIVE "/proc/${threads}/task" "/proc/${threads}/task/*")
@@ -45,6 +46,24 @@ if(NOT status EQUAL 1 OR NOT out STREQUAL "" OR
    NOT err STREQUAL "vtutil: kill: ${thread} is a thread of process ${threads}, not a process\n")
   fail("kill of a thread's id gave (${status}): ${out}${err}")
 endif()
+
+# dump --output: a file of that name, or a generated name inside a folder; mode 0600 either way.
+vtutil(dump ${threads} --output "${folder}/chosen.dmp")
+if(NOT status EQUAL 0 OR NOT out STREQUAL "${folder}/chosen.dmp\n")
+  fail("dump --output FILE gave (${status}): ${out}${err}")
+endif()
+vtutil(dump ${threads} --output "${folder}")
+if(NOT status EQUAL 0 OR NOT out MATCHES "^${folder}/process_helper[0-9. -]+\\.dmp\n$")
+  fail("dump --output FOLDER gave (${status}): ${out}${err}")
+endif()
+string(STRIP "${out}" generated)
+foreach(dump "${folder}/chosen.dmp" "${generated}")
+  file(READ "${dump}" signature LIMIT 4 HEX)
+  execute_process(COMMAND stat -c %a "${dump}" OUTPUT_VARIABLE mode)
+  if(NOT signature STREQUAL "4d444d50" OR NOT mode STREQUAL "600\n")
+    fail("${dump} starts with ${signature} and has mode ${mode}")
+  endif()
+endforeach()
 
 # Two processes of one name: without --all the first is ended with a warning, with it the rest.
 file(COPY_FILE "${HELPER}" "${folder}/vtkilltwin")
