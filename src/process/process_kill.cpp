@@ -59,7 +59,7 @@ bool vtuProcess::try_to_kill(const vtuProcess& process, int timeout, bool with_d
   if (kill_stop_requested()) return false;
   const CString name = process.main_module_file_name();
   log_line("Starting terminating process: '%s'\r\n", name);
-  if (with_dump && dump_path != nullptr) *dump_path = process.create_minidump(dump_type);
+  if (with_dump && dump_path != nullptr) *dump_path = vtutils::dump_as_watched(process, dump_type);
   // Frozen first, so that it starts no new children while they are looked for.
   process.suspend();
   vtutils::tell_suspended(target);

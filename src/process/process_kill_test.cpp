@@ -298,6 +298,25 @@ TEST(ProcessKill, DumpsNextToTheExecutableWhereItCan) {
   EXPECT_EQ(answer, true);
 }
 
+TEST(ProcessKill, AWatchNamesTheDumpsFile) {
+  struct Chooser : vtuKillWatch {
+    CString file;
+    CString dump_file(const vtuProcess&) override { return file; }
+  } chooser;
+  TempDir folder;
+  chooser.file = folder.file("chosen.dmp").c_str();
+  HelperProcess helper({"sleep", "60000"});
+  CString dump_path;
+  {
+    const vtuKillWatchScope watching(chooser);
+    EXPECT_TRUE(
+        vtuProcess::kill_with_dump(vtuProcess(helper.id()), 5000, MiniDumpNormal, dump_path));
+  }
+  helper.reap();
+  EXPECT_EQ(std::string(dump_path), folder.file("chosen.dmp"));
+  EXPECT_EQ(vtutils::testing::read_file(folder.file("chosen.dmp")).substr(0, 4), "MDMP");
+}
+
 TEST(ProcessKill, InvalidGoneAndCallingProcess) {
   EXPECT_TRUE(vtuProcess::kill(vtuProcess(vtuProcess::kInvalidId), 0));
   HelperProcess done({"exit"});
