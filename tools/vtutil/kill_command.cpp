@@ -191,8 +191,9 @@ void add_kill_command(CLI::App& app) {
                       "Milliseconds to wait for each process to end (negative: no limit)")
       ->capture_default_str();
   add_dump_type_option(command, "--dump", options->dump_type)
-      ->description(std::string("Write a minidump of the process before it is ended, next to "
-                                "its executable, and print its path; TYPE: ") +
+      ->description(std::string("Write a minidump of the process before it is ended, where "
+                                "vtutil dump without --output puts it, and print its path; "
+                                "TYPE: ") +
                     kDumpTypeHelp);
   command->callback([options, pid, name] {
     if (pid->count() == 0 && name->count() == 0) throw CLI::RequiredError("PID or --name");

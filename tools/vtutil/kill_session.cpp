@@ -1,5 +1,5 @@
 // KillSession: the signals that stop vtutil kill between two steps, the processes to resume
-// then, and the progress lines on a terminal.
+// then, the progress lines on a terminal, and the place of dumps.
 #include "kill_session.h"
 
 #include <unistd.h>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "command_failure.h"
+#include "dump_destination.h"
 #include "vtutils/platform/processes.h"
 #include "vtutils/process.h"
 #include "vtutils/process_iterator.h"
@@ -98,6 +99,10 @@ void KillSession::terminating(DWORD id) {
   expected_ = std::max(expected_, ended_);
   warn_command("kill", "ending process " + std::to_string(id) + " (" + std::to_string(ended_) +
                            " of " + std::to_string(expected_) + ")");
+}
+
+CString KillSession::dump_file(const vtuProcess& process) {
+  return dump_destination(process, "").c_str();
 }
 
 bool KillSession::stop_requested() { return interrupting != 0; }

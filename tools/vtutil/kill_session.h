@@ -1,6 +1,6 @@
 // KillSession: how vtutil kill follows the termination protocol. SIGINT and SIGTERM stop it
-// between two steps instead of ending vtutil with processes left suspended, and a terminal on
-// standard error sees each process as it is ended.
+// between two steps instead of ending vtutil with processes left suspended, a terminal on
+// standard error sees each process as it is ended, and dumps go where vtutil dump puts them.
 #pragma once
 
 #include <signal.h>
@@ -27,6 +27,8 @@ class KillSession : public vtuKillWatch {
 
   void suspended(DWORD id) override;
   void terminating(DWORD id) override;
+  // Where vtutil dump would write without --output: not into system folders.
+  CString dump_file(const vtuProcess& process) override;
   bool stop_requested() override;
 
  private:
