@@ -23,8 +23,8 @@ volatile std::sig_atomic_t interrupting = 0;
 
 extern "C" void note_signal(int signal) { interrupting = signal; }
 
-// Catches `signal` unless it is ignored, as under nohup or in a script's background job, where
-// it stays ignored.
+// Catches `signal` unless it is ignored, as in a background job of a script without job control,
+// where it stays ignored.
 void catch_signal(int signal, struct sigaction& previous) {
   ::sigaction(signal, nullptr, &previous);
   if (previous.sa_handler == SIG_IGN) return;
