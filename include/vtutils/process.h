@@ -44,6 +44,8 @@ class VTUTILS_API vtuProcess {
   // temporary folder, named killed<time stamp>.dmp, when the executable's path is unknown). The
   // dump's path; "" when none was written (no access, the folder cannot be written, ...).
   CString create_minidump(MINIDUMP_TYPE dump_type) const;
+  // create_minidump, written to the file `path` (replaced when it exists) instead.
+  CString create_minidump_at(MINIDUMP_TYPE dump_type, const char* path) const;
 
   // The first process, in process-list order, whose executable file name is `name` followed by
   // at most two more characters and the platform's executable suffix, ignoring case ("tool"

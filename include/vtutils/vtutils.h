@@ -22,6 +22,7 @@
 #include "vtutils/platform.h"
 #include "vtutils/process.h"
 #include "vtutils/process_iterator.h"
+#include "vtutils/process_kill_watch.h"
 #include "vtutils/reentrance.h"
 #include "vtutils/round.h"
 #include "vtutils/security_descriptor.h"

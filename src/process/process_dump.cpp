@@ -1,5 +1,5 @@
-// vtuProcess::create_minidump: attach as the process's debugger, stop it, and write a minidump
-// next to its executable.
+// vtuProcess::create_minidump and create_minidump_at: attach as the process's debugger, stop it,
+// and write a minidump next to its executable or to a path of the caller's choice.
 #include "process/lifetime_log.h"
 #include "process/scoped_handle.h"
 #include "vtutils/platform/files.h"
@@ -25,26 +25,38 @@ CString dump_file_name(const CString& executable) {
   return name;
 }
 
-}  // namespace
-
-CString vtuProcess::create_minidump(MINIDUMP_TYPE dump_type) const {
+// Attaches as the debugger of `process`, stops it and writes the dump to `path`, or to
+// dump_file_name of its executable when `path` is null.
+CString write_minidump(const vtuProcess& process, MINIDUMP_TYPE dump_type, const char* path) {
   CString result;
-  const vtutils::ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, id_));
-  if (!process) return result;
-  const CString executable = main_module_file_name();
+  const DWORD id = process.process_id();
+  const vtutils::ScopedHandle handle(OpenProcess(PROCESS_ALL_ACCESS, FALSE, id));
+  if (!handle) return result;
+  const CString executable = process.main_module_file_name();
   CString line;
   line.Format("  Saving minidump of '%s'\r\n", static_cast<const char*>(executable));
   vtutils::lifetime_log_write(line);
-  if (!DebugActiveProcess(id_)) return result;
-  if (DebugBreakProcess(process.get())) {
-    const CString path = dump_file_name(executable);
-    const vtutils::ScopedHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file && MiniDumpWriteDump(process.get(), id_, file.get(), dump_type, nullptr, nullptr,
-                                  nullptr)) {
-      result = path;
+  if (!DebugActiveProcess(id)) return result;
+  if (DebugBreakProcess(handle.get())) {
+    const CString file_name = path != nullptr ? CString(path) : dump_file_name(executable);
+    const vtutils::ScopedHandle file(CreateFileA(file_name, GENERIC_WRITE, FILE_SHARE_WRITE,
+                                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                 nullptr));
+    if (file &&
+        MiniDumpWriteDump(handle.get(), id, file.get(), dump_type, nullptr, nullptr, nullptr)) {
+      result = file_name;
     }
   }
-  DebugActiveProcessStop(id_);
+  DebugActiveProcessStop(id);
   return result;
+}
+
+}  // namespace
+
+CString vtuProcess::create_minidump(MINIDUMP_TYPE dump_type) const {
+  return write_minidump(*this, dump_type, nullptr);
+}
+
+CString vtuProcess::create_minidump_at(MINIDUMP_TYPE dump_type, const char* path) const {
+  return write_minidump(*this, dump_type, path);
 }

@@ -1,6 +1,7 @@
 // vtuProcess's termination protocol: a target is suspended, its children are killed depth first,
 // then it is terminated and waited for, in at most two attempts, each step traced in the
 // lifetime log.
+#include "process/kill_watch.h"
 #include "process/lifetime_log.h"
 #include "process/process_list.h"
 #include "process/scoped_handle.h"
@@ -10,6 +11,7 @@
 namespace {
 
 using vtutils::is_listed;
+using vtutils::kill_stop_requested;
 using vtutils::lifetime_log_write;
 
 // The poll interval of wait_for_process_exit.
@@ -54,16 +56,19 @@ bool vtuProcess::try_to_kill(const vtuProcess& process, int timeout, bool with_d
   // Suspending the calling process would stop the very thread that is to go on; it is never a
   // target, as it is never a child to kill.
   if (target == GetCurrentProcessId()) return false;
+  if (kill_stop_requested()) return false;
   const CString name = process.main_module_file_name();
   log_line("Starting terminating process: '%s'\r\n", name);
-  if (with_dump && dump_path != nullptr) *dump_path = process.create_minidump(dump_type);
+  if (with_dump && dump_path != nullptr) *dump_path = vtutils::dump_as_watched(process, dump_type);
   // Frozen first, so that it starts no new children while they are looked for.
   process.suspend();
+  vtutils::tell_suspended(target);
   log_line("  Searching child processes of process '%s'\r\n", name);
 
   const DWORD self = GetCurrentProcessId();
   vtuProcessIterator processes;
   for (DWORD id = processes.first(); id != 0; id = processes.next()) {
+    if (kill_stop_requested()) return false;
     if (id == self) continue;
     const vtuProcess candidate(id);
     if (candidate.orphaned() || candidate.parent_id() != target) continue;
@@ -79,6 +84,8 @@ bool vtuProcess::try_to_kill(const vtuProcess& process, int timeout, bool with_d
     }
   }
 
+  if (kill_stop_requested()) return false;
+  vtutils::tell_terminating(target);
   log_line("  Killing process '%s'\r\n", name);
   vtutils::ScopedHandle handle(OpenProcess(PROCESS_TERMINATE, FALSE, target));
   if (!handle) {
@@ -120,9 +127,11 @@ bool vtuProcess::try_to_kill(const vtuProcess& process, int timeout, bool with_d
 }
 
 bool vtuProcess::wait_for_process_exit(const vtuProcess& process, int timeout) {
-  // At least one sleep, and the last look comes after the time-out has been reached.
+  // At least one sleep, and the last look comes after the time-out has been reached; a watch
+  // that asks to stop ends the wait before its next sleep.
   int elapsed = 0;
   do {
+    if (kill_stop_requested()) break;
     Sleep(kPollMilliseconds);
     elapsed += kPollMilliseconds;
   } while (elapsed < timeout && is_listed(process.process_id()));

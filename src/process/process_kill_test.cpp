@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -16,12 +19,14 @@
 
 #include "process/lifetime_log.h"
 #include "testing/helper_process.h"
+#include "testing/proc_stat.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 #include "testing/unprivileged.h"
 #include "vtutils/platform/settings.h"
 #include "vtutils/platform/win32_types.h"
 #include "vtutils/process.h"
+#include "vtutils/process_kill_watch.h"
 
 namespace {
 
@@ -140,6 +145,21 @@ std::vector<DWORD> tree_ids(HelperProcess& tree, int count) {
 
 bool gone(DWORD id) { return !vtuProcess(id).exists(); }
 
+// Records what the protocol tells it, and asks to stop once `stop_after` processes are suspended.
+class RecordingWatch : public vtuKillWatch {
+ public:
+  explicit RecordingWatch(std::size_t stop_after = SIZE_MAX) : stop_after_(stop_after) {}
+  void suspended(DWORD id) override { suspended_ids.push_back(id); }
+  void terminating(DWORD id) override { terminating_ids.push_back(id); }
+  bool stop_requested() override { return suspended_ids.size() >= stop_after_; }
+
+  std::vector<DWORD> suspended_ids;
+  std::vector<DWORD> terminating_ids;
+
+ private:
+  std::size_t stop_after_;
+};
+
 // Reads one attempt of the protocol from `lines` at `at`, with the attempts for the children
 // nested in it; the number of attempts read, or -1 when the lines do not have that shape.
 int successful_attempts(const std::vector<std::string>& lines, std::size_t& at) {
@@ -169,9 +189,18 @@ TEST_F(LifetimeLogTest, KillsChildrenDepthFirstThenTheTarget) {
   HelperProcess tree({"tree", "2", "2"});
   const auto ids = tree_ids(tree, 7);
   ASSERT_EQ(ids.front(), tree.id());
-  EXPECT_TRUE(vtuProcess::kill(vtuProcess(tree.id()), 5000));
+  // A watch that never asks to stop is told of every process and changes nothing of the log.
+  RecordingWatch watch;
+  {
+    const vtuKillWatchScope watching(watch);
+    EXPECT_TRUE(vtuProcess::kill(vtuProcess(tree.id()), 5000));
+  }
   tree.reap();
   for (const DWORD id : ids) EXPECT_TRUE(gone(id)) << id;
+  EXPECT_EQ(watch.suspended_ids.size(), 7u);
+  EXPECT_EQ(watch.suspended_ids.front(), tree.id()) << "frozen from the top";
+  ASSERT_EQ(watch.terminating_ids.size(), 7u);
+  EXPECT_EQ(watch.terminating_ids.back(), tree.id()) << "ended from the leaves";
 
   const auto lines = messages();
   const std::string name = std::filesystem::canonical(vtutils::testing::kProcessHelper).string();
@@ -183,6 +212,39 @@ TEST_F(LifetimeLogTest, KillsChildrenDepthFirstThenTheTarget) {
   std::size_t at = 0;
   EXPECT_EQ(successful_attempts(lines, at), 7);
   EXPECT_EQ(at, lines.size());
+}
+
+TEST_F(LifetimeLogTest, AWatchThatAsksToStopLeavesTheRestAsItIs) {
+  switch_on();
+  // A root with two children; the stop comes once the root and its first child are suspended.
+  HelperProcess tree({"tree", "2", "1"});
+  const auto ids = tree_ids(tree, 3);
+  RecordingWatch watch(2);
+  {
+    const vtuKillWatchScope watching(watch);
+    EXPECT_FALSE(vtuProcess::kill(vtuProcess(tree.id()), 60000));
+  }
+  std::vector<std::string> states;
+  for (const DWORD id : ids) {
+    states.push_back(vtutils::testing::proc_stat_field(static_cast<pid_t>(id), 3));
+  }
+  // The helper's own end expects a chain, not a tree.
+  for (const DWORD id : ids) ::kill(static_cast<pid_t>(id), SIGKILL);
+  tree.reap();
+
+  EXPECT_TRUE(watch.terminating_ids.empty()) << "nothing terminated";
+  ASSERT_EQ(watch.suspended_ids.size(), 2u);
+  EXPECT_EQ(watch.suspended_ids.front(), tree.id());
+  for (std::size_t at = 0; at < ids.size(); ++at) {
+    const bool told = std::find(watch.suspended_ids.begin(), watch.suspended_ids.end(),
+                                ids[at]) != watch.suspended_ids.end();
+    EXPECT_EQ(states[at], told ? "T" : "S")
+        << ids[at] << ": suspended ones stay so for the watch to resume, the others run";
+  }
+  // The attempts stop at the step that was asked about: no kill, no end line, no second attempt.
+  const auto lines = messages();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_TRUE(lines.back().starts_with("  Searching child processes of process ")) << lines.back();
 }
 
 // The target is a process of the test's own that belongs to another user than the caller: only
@@ -234,6 +296,25 @@ TEST(ProcessKill, DumpsNextToTheExecutableWhereItCan) {
     return killed && no_dump.IsEmpty();
   });
   EXPECT_EQ(answer, true);
+}
+
+TEST(ProcessKill, AWatchNamesTheDumpsFile) {
+  struct Chooser : vtuKillWatch {
+    CString file;
+    CString dump_file(const vtuProcess&) override { return file; }
+  } chooser;
+  TempDir folder;
+  chooser.file = folder.file("chosen.dmp").c_str();
+  HelperProcess helper({"sleep", "60000"});
+  CString dump_path;
+  {
+    const vtuKillWatchScope watching(chooser);
+    EXPECT_TRUE(
+        vtuProcess::kill_with_dump(vtuProcess(helper.id()), 5000, MiniDumpNormal, dump_path));
+  }
+  helper.reap();
+  EXPECT_EQ(std::string(dump_path), folder.file("chosen.dmp"));
+  EXPECT_EQ(vtutils::testing::read_file(folder.file("chosen.dmp")).substr(0, 4), "MDMP");
 }
 
 TEST(ProcessKill, InvalidGoneAndCallingProcess) {
