@@ -65,8 +65,11 @@ int show_help(const CLI::App& app, const std::vector<std::string>& words) {
     }
     shown = next;
   }
-  std::fputs(app.get_formatter()->make_help(shown, name, CLI::AppFormatMode::Normal).c_str(),
-             stdout);
+  try {
+    write_output("help", app.get_formatter()->make_help(shown, name, CLI::AppFormatMode::Normal));
+  } catch (const CLI::RuntimeError& failed) {  // write_output has said why
+    return failed.get_exit_code();
+  }
   return close_output("help");
 }
 
