@@ -279,6 +279,9 @@ RegFile RegFile::parse(std::string_view text) {
 }
 
 std::string RegFile::serialize() const {
+  // A store that holds nothing, not even the lines it was read from, is written as a new one,
+  // which is what reading an empty file gives.
+  if (preamble_.empty() && sections_.empty()) return std::string(kVersionHeader) + "\n\n";
   std::string text;
   const auto write_entries = [&text](const std::vector<Entry>& entries) {
     for (const Entry& entry : entries) {

@@ -150,6 +150,12 @@ TEST(RegFileTest, ChangesKeepPlaceSpellingAndSectionLayout) {
   EXPECT_EQ(file.find_value("HKEY_CURRENT_USER\\A", "One"), nullptr);
   EXPECT_FALSE(file.delete_value("HKEY_CURRENT_USER\\A", "one"));
   EXPECT_TRUE(file.has_key("HKEY_CURRENT_USER\\A"));
+
+  // Without its keys the store is written as a new one, as an empty file reads.
+  EXPECT_TRUE(file.delete_key("HKEY_CURRENT_USER\\A"));
+  EXPECT_TRUE(file.delete_key("HKEY_CURRENT_USER\\A\\Sub"));
+  EXPECT_EQ(file.serialize(), RegFile::parse("").serialize());
+  EXPECT_EQ(file.serialize(), "Windows Registry Editor Version 5.00\n\n");
 }
 
 }  // namespace
