@@ -1,12 +1,7 @@
 // Opening compound documents and printing their trees.
 #include "document.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -15,36 +10,18 @@
 
 #include "command_failure.h"
 #include "escaped.h"
+#include "input_file.h"
 #include "json_line.h"
 #include "vtutils/platform/files.h"
 #include "vtutils/platform/framework_strings.h"
 
 using vtplatform::ComPtr;
 
-namespace {
-
-// A descriptor of a file opened for reading, closed when this goes.
-class ReadDescriptor {
- public:
-  explicit ReadDescriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~ReadDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ReadDescriptor(const ReadDescriptor&) = delete;
-  ReadDescriptor& operator=(const ReadDescriptor&) = delete;
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-}  // namespace
-
 ComPtr<IStorage> open_document(const char* command, const std::string& path, DWORD access,
                                bool create, int wait_ms) {
   // A name that is not text in the code page has no wide form. Reading goes through the name
   // of a descriptor of the file instead; a save, which writes beside the file, cannot.
-  std::optional<ReadDescriptor> opened;
+  std::optional<InputFile> opened;
   std::string open_path = path;
   if (!valid_text(path)) {
     if (access != STGM_READ) {
@@ -52,10 +29,7 @@ ComPtr<IStorage> open_document(const char* command, const std::string& path, DWO
                                 " is not valid text in the code page, so the document can be "
                                 "read but not changed");
     }
-    opened.emplace(path);
-    if (opened->fd() < 0) {
-      fail_command(command, "cannot open " + escaped(path) + ": " + std::strerror(errno));
-    }
+    opened.emplace(command, path);
     open_path = "/proc/self/fd/" + std::to_string(opened->fd());
   }
   const CStringW name(open_path.c_str());

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "command_failure.h"
+#include "escaped.h"
 
 InputFile::InputFile(const char* command, const std::string& path)
     : command_(command),
@@ -60,6 +61,7 @@ std::size_t InputFile::read_at(char* buffer, std::size_t size, std::uint64_t off
 }
 
 void InputFile::fail(int error) const {
-  fail_command(command_, "cannot read " + (path_ == "-" ? std::string("standard input") : path_) +
+  fail_command(command_, "cannot read " +
+                             (path_ == "-" ? std::string("standard input") : escaped(path_)) +
                              ": " + std::strerror(error));
 }

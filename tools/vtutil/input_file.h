@@ -30,6 +30,9 @@ class InputFile {
   std::uint64_t size() const;
   std::size_t read_at(char* buffer, std::size_t size, std::uint64_t offset);
 
+  // The descriptor, for readers that open the file again by its name in /proc/self/fd.
+  int fd() const { return fd_; }
+
  private:
   [[noreturn]] void fail(int error) const;
 
