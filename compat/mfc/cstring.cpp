@@ -12,6 +12,7 @@
 #include <new>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "mfc/cstring_chars.h"
 #include "mfc/string_resources.h"
@@ -204,6 +205,15 @@ int CStringT<T>::Compare(PCXSTR text) const {
 }
 
 template <typename T>
+int CStringT<T>::CompareNoCase(PCXSTR text) const {
+  std::basic_string<T> mine = text_;
+  std::basic_string<T> theirs(view_of(text));
+  vtplatform::map_case(mine, vtplatform::CaseMapping::kLower);
+  vtplatform::map_case(theirs, vtplatform::CaseMapping::kLower);
+  return std::basic_string_view<T>(mine).compare(theirs);
+}
+
+template <typename T>
 int CStringT<T>::Find(PCXSTR sub, int start) const {
   const std::basic_string_view<T> text(text_);
   const std::basic_string_view<T> needle = view_of(sub);
@@ -261,6 +271,43 @@ CStringT<T> CStringT<T>::Mid(int first, int count) const {
   CStringT part;
   part.text_.assign(text_, from, clamp_to(count, text_.size() - from));
   return part;
+}
+
+template <typename T>
+CStringT<T> CStringT<T>::Right(int count) const {
+  return Mid(GetLength() - static_cast<int>(clamp_to(count, text_.size())));
+}
+
+template <typename T>
+int CStringT<T>::Replace(PCXSTR old_text, PCXSTR new_text) {
+  const std::basic_string_view<T> old_view = view_of(old_text);
+  if (old_view.empty()) return 0;
+  // Built apart: `new_text` may point into this string.
+  std::basic_string<T> replaced;
+  int count = 0;
+  std::size_t copied = 0;
+  for (int at = Find(old_text); at >= 0; at = Find(old_text, static_cast<int>(copied))) {
+    replaced.append(text_, copied, static_cast<std::size_t>(at) - copied);
+    replaced += view_of(new_text);
+    copied = static_cast<std::size_t>(at) + old_view.size();
+    ++count;
+  }
+  if (count > 0) {
+    replaced.append(text_, copied);
+    text_ = std::move(replaced);
+  }
+  return count;
+}
+
+template <typename T>
+int CStringT<T>::Replace(XCHAR old_char, XCHAR new_char) {
+  if (old_char == new_char) return 0;
+  int count = 0;
+  for (int at = Find(old_char); at >= 0; at = Find(old_char, at + 1)) {
+    text_[static_cast<std::size_t>(at)] = new_char;
+    ++count;
+  }
+  return count;
 }
 
 template <typename T>

@@ -38,6 +38,12 @@ TEST(CStringCodePage, SearchesAndTokensFindOnlyWholeCharacters) {
   EXPECT_STREQ(text.Tokenize("\\|", start), "");
   EXPECT_EQ(start, -1);
   EXPECT_STREQ(CString((" " + word + " ").c_str()).Trim(), word.c_str());
+
+  CString replaced = text;
+  EXPECT_EQ(replaced.Replace("A", "x"), 0);
+  EXPECT_EQ(replaced.Replace('\\', '/'), 1);
+  EXPECT_EQ(replaced.Replace(word.c_str(), "w"), 2);
+  EXPECT_STREQ(replaced, "w/w|");
 }
 
 TEST(CStringCodePage, CaseMappingLeavesTrailBytesAlone) {
@@ -50,6 +56,15 @@ TEST(CStringCodePage, CaseMappingLeavesTrailBytesAlone) {
                lower(samples.word.wide) + "abc");
   EXPECT_STREQ(CString(samples.upper.ansi).MakeLower(), lower(samples.upper.wide));
   EXPECT_STREQ(CString(samples.lower.ansi).MakeUpper(), upper(samples.lower.wide));
+}
+
+TEST(CStringCodePage, CompareNoCaseFoldsOnlyWholeCharacters) {
+  const auto& samples = code_page_samples();
+  // Equal exactly when the characters are one another's case: in a double-byte page the two
+  // differ in a trail byte only and stay different.
+  const bool same_folded =
+      CStringW(samples.upper.wide).MakeLower() == CStringW(samples.lower.wide).MakeLower();
+  EXPECT_EQ(CString(samples.upper.ansi).CompareNoCase(samples.lower.ansi) == 0, same_folded);
 }
 
 TEST(CStringCodePage, CaseMappingStaysInsideTheCodePage) {

@@ -83,8 +83,11 @@ TEST(CStringTest, FindAndReverseFindAtTheEdges) {
   EXPECT_EQ(CString().ReverseFind('a'), -1);
 }
 
-TEST(CStringTest, LeftAndMidClampTheirArguments) {
+TEST(CStringTest, LeftMidAndRightClampTheirArguments) {
   const CString text("abcdef");
+  EXPECT_STREQ(text.Right(2), "ef");
+  EXPECT_STREQ(text.Right(99), "abcdef");
+  EXPECT_STREQ(text.Right(-1), "");
   EXPECT_STREQ(text.Left(2), "ab");
   EXPECT_STREQ(text.Left(99), "abcdef");
   EXPECT_STREQ(text.Left(-1), "");
@@ -97,6 +100,44 @@ TEST(CStringTest, LeftAndMidClampTheirArguments) {
   EXPECT_EQ(text[0], 'a');
   EXPECT_EQ(text.GetAt(6), '\0');
   EXPECT_EQ(text.GetAt(-1), '\0');
+}
+
+TEST(CStringTest, ReplaceCountsNonOverlappingOccurrences) {
+  struct Case {
+    const char* text;
+    const char* old_text;
+    const char* new_text;
+    int count;
+    const char* result;
+  };
+  for (const Case& c : {Case{"a.b.c", ".", "::", 2, "a::b::c"},
+                        Case{"aaaa", "aa", "a", 2, "aa"},  // left to right, not again
+                        Case{"abc", "", "x", 0, "abc"},
+                        Case{"abc", nullptr, "x", 0, "abc"},
+                        Case{"abcb", "b", nullptr, 2, "ac"},
+                        Case{"abc", "abcd", "x", 0, "abc"}}) {
+    CString text(c.text);
+    EXPECT_EQ(text.Replace(c.old_text, c.new_text), c.count) << c.text;
+    EXPECT_STREQ(text, c.result) << c.text;
+  }
+  CString own("ab");
+  EXPECT_EQ(own.Replace("b", own), 1);  // the new text may be the string itself
+  EXPECT_STREQ(own, "aab");
+
+  CString path("a\\b\\c");
+  EXPECT_EQ(path.Replace('\\', '/'), 2);
+  EXPECT_STREQ(path, "a/b/c");
+  EXPECT_EQ(path.Replace('/', '/'), 0);
+  CStringW wide(L"a-b");
+  EXPECT_EQ(wide.Replace(L"-", L"\u00e4"), 1);
+  EXPECT_STREQ(wide, L"a\u00e4b");
+}
+
+TEST(CStringTest, CompareNoCaseFoldsBothSides) {
+  EXPECT_EQ(CString("Hello").CompareNoCase("hELLO"), 0);
+  EXPECT_LT(CString("apple").CompareNoCase("BANANA"), 0);
+  EXPECT_GT(CString("b").CompareNoCase(nullptr), 0);
+  EXPECT_EQ(CStringW(L"\u00c4BC").CompareNoCase(L"\u00e4bc"), 0);
 }
 
 TEST(CStringTest, TokenizeSkipsEmptyTokensAndEndsWithMinusOne) {

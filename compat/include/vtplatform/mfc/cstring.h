@@ -100,6 +100,8 @@ class CStringT {
   // Case-sensitive comparison by code unit value, bytes taken as unsigned (the order of strcmp):
   // 0 when equal, negative when this string sorts first, positive otherwise.
   int Compare(PCXSTR text) const;
+  // Compare after both texts are mapped to lower case as MakeLower maps them.
+  int CompareNoCase(PCXSTR text) const;
 
   // The index of the first occurrence of `sub` (of the character `ch`) at or after `start`, or
   // -1. A start past the end finds nothing; the empty text is found at `start`.
@@ -113,6 +115,8 @@ class CStringT {
   // From `first` to the end, or `count` code units from `first`.
   CStringT Mid(int first) const;
   CStringT Mid(int first, int count) const;
+  // The last `count` code units.
+  CStringT Right(int count) const;
 
   // The next token at or after `start`, where any character of `delimiters` separates tokens.
   // Leading delimiters are skipped, so adjacent delimiters give no empty token. Sets `start` past
@@ -120,6 +124,14 @@ class CStringT {
   // token is left, or `start` is outside the string, returns an empty string and sets `start` to
   // -1.
   CStringT Tokenize(PCXSTR delimiters, int& start) const;
+
+  // Replaces every occurrence of `old_text`, found from left to right as Find finds it and never
+  // overlapping, by `new_text` (null: the empty text), and returns how many there were. An empty
+  // `old_text` replaces nothing.
+  int Replace(PCXSTR old_text, PCXSTR new_text);
+  // Replaces every character that is the single code unit `old_char` by `new_char` and returns
+  // how many there were; 0 when the two are the same.
+  int Replace(XCHAR old_char, XCHAR new_char);
 
   // Remove ASCII white space (space, \t, \n, \v, \f, \r) from both ends (Trim), from the
   // start (TrimLeft) or from the end (TrimRight).
