@@ -30,6 +30,16 @@ std::string application_name(LPCSTR app_name) {
   return std::filesystem::path(std::string(path, length)).filename().string();
 }
 
+// The section's key opened for reading values; null when it is not there or cannot be read.
+UniqueKey open_section(const std::string& path) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened) !=
+      ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return UniqueKey(opened);
+}
+
 // The REG_SZ value `entry` of `key` up to its first NUL, or nothing.
 std::optional<std::string> query_string(HKEY key, LPCSTR entry) {
   std::string data;
@@ -94,15 +104,27 @@ CString CWinApp::GetProfileString(LPCSTR section, LPCSTR entry, LPCSTR default_v
       buffer.resize(buffer.size() * 2);
     }
   }
-  const std::string path = section_path(section);
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened) !=
-      ERROR_SUCCESS) {
-    return CString(default_value);
-  }
-  const UniqueKey key(opened);
-  const auto value = query_string(key.get(), entry);
+  const UniqueKey key = open_section(section_path(section));
+  const auto value = key ? query_string(key.get(), entry) : std::nullopt;
   return value ? CString(value->c_str()) : CString(default_value);
+}
+
+UINT CWinApp::GetProfileInt(LPCSTR section, LPCSTR entry, int default_value) {
+  const auto fallback = static_cast<UINT>(default_value);
+  if (section == nullptr || entry == nullptr) return fallback;
+  if (m_pszRegistryKey == nullptr) {
+    return GetPrivateProfileIntA(section, entry, default_value, profile_name());
+  }
+  const UniqueKey key = open_section(section_path(section));
+  DWORD type = REG_NONE;
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (!key || RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                               &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof value) {
+    return fallback;
+  }
+  return value;
 }
 
 BOOL CWinApp::WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value) {
@@ -115,8 +137,8 @@ BOOL CWinApp::WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value) {
     const LSTATUS status = RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
   }
-  HKEY opened = nullptr;
   if (value == nullptr) {
+    HKEY opened = nullptr;
     const LSTATUS status =
         RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &opened);
     if (status == ERROR_FILE_NOT_FOUND) return TRUE;
@@ -125,13 +147,36 @@ BOOL CWinApp::WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value) {
     const LSTATUS deleted = RegDeleteValueA(key.get(), entry);
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
   }
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS) {
+  return set_registry_value(section, entry, REG_SZ, value,
+                            static_cast<DWORD>(std::strlen(value) + 1));
+}
+
+BOOL CWinApp::WriteProfileInt(LPCSTR section, LPCSTR entry, int value) {
+  if (section == nullptr || entry == nullptr) return FALSE;
+  if (m_pszRegistryKey == nullptr) {
+    return WritePrivateProfileStringA(section, entry, std::to_string(value).c_str(),
+                                      profile_name());
+  }
+  const auto number = static_cast<DWORD>(value);
+  return set_registry_value(section, entry, REG_DWORD, &number, sizeof number);
+}
+
+BOOL CWinApp::set_registry_value(LPCSTR section, LPCSTR entry, DWORD type, const void* data,
+                                 DWORD size) {
+  HKEY opened = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, section_path(section).c_str(), 0, nullptr,
+                      REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &opened,
+                      nullptr) != ERROR_SUCCESS) {
     return FALSE;
   }
   const UniqueKey key(opened);
-  return RegSetValueExA(key.get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                        static_cast<DWORD>(std::strlen(value) + 1)) == ERROR_SUCCESS;
+  return RegSetValueExA(key.get(), entry, 0, type, static_cast<const BYTE*>(data), size) ==
+         ERROR_SUCCESS;
 }
 
 CWinApp* AfxGetApp() { return AfxGetModuleState()->m_pCurrentWinApp; }
+
+HINSTANCE AfxGetInstanceHandle() {
+  const CWinApp* app = AfxGetApp();
+  return app != nullptr ? app->m_hInstance : GetModuleHandleA(nullptr);
+}

@@ -101,6 +101,28 @@ TEST_F(WinAppProfileTest, IniProfileInTheDefaultOrTheHostsFile) {
   EXPECT_EQ(read_file(dir_.file("vtutils/Tool.ini")), "[Dialogs]\nOpen=/home/u/scans\n");
 }
 
+// Numbers are REG_DWORD values in the registry and decimal text in an INI file; a value of
+// another kind reads as the default there, and as its leading number in an INI file.
+TEST_F(WinAppProfileTest, NumbersInTheRegistryAndInIniFiles) {
+  for (const bool registry : {true, false}) {
+    SCOPED_TRACE(registry ? "registry" : "INI file");
+    CWinApp app("Tool");
+    if (registry) app.SetRegistryKey("Brennic");
+    EXPECT_EQ(app.GetProfileInt("Window", "Width", 640), 640u);
+    EXPECT_TRUE(app.WriteProfileInt("Window", "Width", 1280));
+    EXPECT_TRUE(app.WriteProfileInt("Window", "Offset", -3));
+    EXPECT_EQ(app.GetProfileInt("window", "WIDTH", 640), 1280u);
+    EXPECT_EQ(static_cast<int>(app.GetProfileInt("Window", "Offset", 0)), -3);
+    EXPECT_TRUE(app.WriteProfileString("Window", "Title", "12 px"));
+    EXPECT_EQ(app.GetProfileInt("Window", "Title", 7), registry ? 7u : 12u);
+    EXPECT_FALSE(app.WriteProfileInt("Window", nullptr, 1));
+  }
+  EXPECT_EQ(read_file(dir_.file("vtutils/Tool.ini")),
+            "[Window]\nWidth=1280\nOffset=-3\nTitle=12 px\n");
+  EXPECT_NE(read_file(store()).find("\"Width\"=dword:00000500\n\"Offset\"=dword:fffffffd\n"),
+            std::string::npos);
+}
+
 // What one run of the program writes, the next run reads: a child process writes and ends, and
 // the parent reads with an application object of its own.
 TEST_F(WinAppProfileTest, ValuesOutliveTheProcessThatWroteThem) {

@@ -68,16 +68,35 @@ DWORD copy_names(const std::vector<std::string>& names, LPSTR buffer, DWORD size
   return static_cast<DWORD>(used);
 }
 
+// The parsed content of `file_name`; empty when it cannot be read.
+ProfileFile read_profile(LPCSTR file_name) {
+  if (const auto store = profile_file(file_name)) {
+    std::string text;
+    if (store->read(text) == ERROR_SUCCESS) return ProfileFile::parse(text);
+  }
+  return ProfileFile();
+}
+
+// The number that starts `text` (a value, which has no blanks around it): an optional sign and
+// decimal digits, stopping at the first other character; 0 without digits. Wraps modulo 2^32 as
+// the Windows call does.
+UINT leading_number(std::string_view text) {
+  std::size_t at = 0;
+  const bool negative = text[at] == '-';
+  if (text[at] == '-' || text[at] == '+') ++at;
+  UINT number = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    number = number * 10 + static_cast<UINT>(text[at] - '0');
+  }
+  return negative ? 0U - number : number;
+}
+
 }  // namespace
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value, LPSTR buffer,
                                DWORD size, LPCSTR file_name) {
   if (buffer == nullptr || size == 0) return 0;
-  ProfileFile file;
-  if (const auto store = profile_file(file_name)) {
-    std::string text;
-    if (store->read(text) == ERROR_SUCCESS) file = ProfileFile::parse(text);
-  }
+  const ProfileFile file = read_profile(file_name);
   if (section == nullptr) return copy_names(file.section_names(), buffer, size);
   if (key == nullptr) return copy_names(file.key_names(section), buffer, size);
   if (const std::string* value = file.find_value(section, key)) {
@@ -88,6 +107,14 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value,
   while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
   SetLastError(ERROR_FILE_NOT_FOUND);
   return copy_text(fallback, buffer, size);
+}
+
+UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT default_value, LPCSTR file_name) {
+  if (section == nullptr || key == nullptr) return static_cast<UINT>(default_value);
+  const ProfileFile file = read_profile(file_name);
+  const std::string* value = file.find_value(section, key);
+  if (value == nullptr || value->empty()) return static_cast<UINT>(default_value);
+  return leading_number(*value);
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file_name) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
@@ -170,6 +171,20 @@ TEST_F(PrivateProfileTest, BuffersFollowTheWindowsRules) {
   EXPECT_EQ(GetPrivateProfileStringA("None", nullptr, "", buffer, sizeof buffer, file.c_str()),
             0u);
   EXPECT_EQ(std::string(buffer, 2), std::string("\0\0", 2));
+}
+
+TEST_F(PrivateProfileTest, NumbersAreTheLeadingDigitsOfTheValue) {
+  write_file(dir_.file("n.ini"),
+             "[N]\nplain=42\nminus=-7\nplus=+5\nunit= 12px \nword=x\nempty=\n"
+             "quoted=\"9\"\nwide=4294967297\n");
+  const std::string file = dir_.file("n.ini");
+  const std::pair<const char*, UINT> cases[] = {
+      {"plain", 42},      {"minus", 0U - 7},  {"plus", 5},  {"unit", 12}, {"word", 0},
+      {"empty", 99},      {"quoted", 9},      {"wide", 1},  {"missing", 99}};
+  for (const auto& [key, number] : cases) {
+    EXPECT_EQ(GetPrivateProfileIntA("N", key, 99, file.c_str()), number) << key;
+  }
+  EXPECT_EQ(GetPrivateProfileIntA(nullptr, "plain", 99, file.c_str()), 99u);
 }
 
 }  // namespace

@@ -36,6 +36,13 @@ class VTPLATFORM_API CWinApp {
   // whole section (in the registry only a section key without subkeys). Removing what is not
   // there succeeds. FALSE when the store cannot be written or `section` is null.
   BOOL WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value);
+  // The number stored under `section` and `entry`, or `default_value` when nothing is stored
+  // there or the store cannot be read. In the registry the value must be a REG_DWORD (any other
+  // type reads as missing); in an INI file the text is read as GetPrivateProfileIntA reads it.
+  UINT GetProfileInt(LPCSTR section, LPCSTR entry, int default_value);
+  // Stores `value` under `section` and `entry`: a REG_DWORD in the registry, its decimal text in
+  // an INI file. FALSE when the store cannot be written or `section` or `entry` is null.
+  BOOL WriteProfileInt(LPCSTR section, LPCSTR entry, int value);
 
   LPCSTR m_pszAppName;
   HINSTANCE m_hInstance;
@@ -52,6 +59,9 @@ class VTPLATFORM_API CWinApp {
   LPCSTR profile_name();
   // The section's key below HKEY_CURRENT_USER; only with a registry key.
   std::string section_path(LPCSTR section);
+  // Sets the registry value `entry` of the section's key, creating the key as needed.
+  BOOL set_registry_value(LPCSTR section, LPCSTR entry, DWORD type, const void* data,
+                          DWORD size);
 
   std::string registry_key_;
   std::string profile_name_;
@@ -59,3 +69,6 @@ class VTPLATFORM_API CWinApp {
 
 // The application object, or null when the host has none.
 VTPLATFORM_API CWinApp* AfxGetApp();
+// The application's instance handle: the application object's m_hInstance, or the running
+// program's module handle when the host has no application object.
+VTPLATFORM_API HINSTANCE AfxGetInstanceHandle();

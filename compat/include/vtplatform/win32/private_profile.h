@@ -29,6 +29,13 @@
 VTPLATFORM_API DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value,
                                               LPSTR buffer, DWORD size, LPCSTR file_name);
 
+// The number that the value of `key` in `section` of `file_name` starts with: an optional
+// sign and decimal digits, read up to the first other character ("12 px" is 12, "x" is 0), wrapped
+// modulo 2^32. `default_value` when there is no such value, it is empty, or `section` or `key` is
+// null.
+VTPLATFORM_API UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT default_value,
+                                          LPCSTR file_name);
+
 // Sets `key` in `section` of `file_name` to `value`, creating the file, the section and the key as
 // needed. A null `value` removes the key, a null `key` the whole section; removing what is not
 // there succeeds. With all three null there is nothing to write back and the call succeeds.

@@ -9,6 +9,7 @@
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
+using INT = int;
 using UINT = unsigned int;
 using LONG = std::int32_t;
 using BOOL = int;
@@ -18,6 +19,12 @@ using LPSTR = char*;
 using LPCSTR = const char*;
 using LPWSTR = wchar_t*;
 using LPCWSTR = const wchar_t*;
+// The generic text types of a build without UNICODE, which this layer is: TCHAR text is narrow
+// text in the ANSI code page, and _T("...") leaves a literal as it is.
+using TCHAR = char;
+using LPTSTR = char*;
+using LPCTSTR = const char*;
+#define _T(text) text
 using LPVOID = void*;
 using LPCVOID = const void*;
 using LPBOOL = BOOL*;
