@@ -3,6 +3,7 @@
 #include "vtplatform/mfc/file_dialog.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -134,8 +135,7 @@ CFileDialog::CFileDialog(BOOL open, LPCSTR default_extension, LPCSTR file_name, 
     : m_ofn{}, m_bOpenFileDialog(open), m_bVistaStyle(vista_style), m_szFileName{} {
   m_ofn.lStructSize = record_size != 0 ? record_size : sizeof(OPENFILENAMEA);
   m_ofn.hwndOwner = parent != nullptr ? parent->m_hWnd : nullptr;
-  const CWinApp* app = AfxGetApp();
-  m_ofn.hInstance = app != nullptr ? app->m_hInstance : GetModuleHandleA(nullptr);
+  m_ofn.hInstance = AfxGetInstanceHandle();
   if (file_name != nullptr) {
     const std::size_t length = std::min<std::size_t>(std::strlen(file_name), MAX_PATH - 1);
     std::memcpy(m_szFileName, file_name, length);
@@ -244,6 +244,36 @@ CString CFileDialog::GetPathName() const {
 CString CFileDialog::GetFileName() const {
   const CString path = GetPathName();
   return path.Mid(path.ReverseFind('/') + 1);
+}
+
+POSITION CFileDialog::GetStartPosition() const {
+  if (m_ofn.lpstrFile == nullptr || m_ofn.nMaxFile == 0 || m_ofn.lpstrFile[0] == '\0') {
+    return nullptr;
+  }
+  return reinterpret_cast<POSITION>(m_ofn.lpstrFile);
+}
+
+CString CFileDialog::GetNextPathName(POSITION& position) const {
+  const auto at = reinterpret_cast<std::uintptr_t>(position);
+  const auto begin = reinterpret_cast<std::uintptr_t>(m_ofn.lpstrFile);
+  position = nullptr;
+  if (m_ofn.lpstrFile == nullptr || at < begin || at >= begin + m_ofn.nMaxFile) return CString();
+  const std::string_view record(m_ofn.lpstrFile, m_ofn.nMaxFile);
+  // Several files are the folder and the names, each ended by NUL, where nFileOffset points
+  // just past the folder's NUL; one file is its whole path.
+  const WORD first_name = m_ofn.nFileOffset;
+  const bool several = first_name > 0 && first_name < record.size() &&
+                       record[first_name - 1] == '\0';
+  if (!several) return CString(file_text(m_ofn).c_str());
+  std::size_t offset = at == begin ? first_name : at - begin;
+  const std::string_view name = record.substr(offset, record.find('\0', offset) - offset);
+  offset += name.size() + 1;
+  if (offset < record.size() && record[offset] != '\0') {
+    position = reinterpret_cast<POSITION>(m_ofn.lpstrFile + offset);
+  }
+  std::string path(record.substr(0, first_name - 1));
+  if (!path.ends_with('/')) path += '/';
+  return CString((path + std::string(name)).c_str());
 }
 
 IFileOpenDialog* CFileDialog::GetIFileOpenDialog() {

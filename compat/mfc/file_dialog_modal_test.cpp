@@ -127,6 +127,30 @@ TEST_F(FileDialogTest, MultipleAnswerIsFolderThenNames) {
   EXPECT_EQ(dialog.GetPathName(), "/d");
 }
 
+// GetStartPosition and GetNextPathName give full paths whatever the answer's form, also where a
+// single answer follows a longer one whose bytes still fill the buffer behind it.
+TEST_F(FileDialogTest, PathNamesWalkEveryAnswer) {
+  CFileDialog dialog(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT, nullptr, nullptr, 0, kClassic);
+  const auto walk = [&dialog] {
+    std::vector<std::string> paths;
+    for (POSITION at = dialog.GetStartPosition(); at != nullptr;) {
+      paths.emplace_back(dialog.GetNextPathName(at).GetString());
+    }
+    return paths;
+  };
+  EXPECT_TRUE(walk().empty());
+  const std::vector<std::vector<std::string>> answers = {
+      {"/data/a.txt", "/data/bb"}, {"/d/only.txt"}, {"/a.txt", "/bb"}};
+  for (const std::vector<std::string>& answer : answers) {
+    script_->add_answer(answer);
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(walk(), answer);
+  }
+  POSITION elsewhere = reinterpret_cast<POSITION>(&dialog);
+  EXPECT_EQ(dialog.GetNextPathName(elsewhere), "");
+  EXPECT_EQ(elsewhere, nullptr);
+}
+
 TEST_F(FileDialogTest, AnswerThatDoesNotFitIsNeverCut) {
   CFileDialog dialog(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT, nullptr, nullptr, 0, kClassic);
   std::vector<char> buffer(12, 'x');

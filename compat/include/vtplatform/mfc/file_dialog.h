@@ -18,6 +18,11 @@ namespace vtplatform {
 class FileDialogSelection;
 }  // namespace vtplatform
 
+// A place in one of the framework's lists, handed from one call of an iteration to the next;
+// null when the iteration is over.
+struct POSITION__;
+using POSITION = POSITION__*;
+
 class VTPLATFORM_API CFileDialog : public CCommonDialog {
  public:
   // `open` nonzero for an open dialog, zero for a save dialog. The initial file name is copied
@@ -54,6 +59,15 @@ class VTPLATFORM_API CFileDialog : public CCommonDialog {
   CString GetPathName() const;
   // The file name of a single answer, without its folder.
   CString GetFileName() const;
+
+  // Walks the full paths of the answer, one file or several, the way the framework does:
+  //   for (POSITION at = dialog.GetStartPosition(); at != nullptr;)
+  //     use(dialog.GetNextPathName(at));
+  // GetStartPosition is null when lpstrFile is empty. GetNextPathName returns the path at
+  // `position` and moves it to the next one, or to null after the last; a position that is not
+  // one of this record's gives "" and null.
+  POSITION GetStartPosition() const;
+  CString GetNextPathName(POSITION& position) const;
 
   // The Vista-style dialog's selection interface with a reference the caller releases; null for
   // a classic or a save dialog. GetSelectedItems answers while OnFileNameOK runs, GetResults
