@@ -3,16 +3,23 @@
 // sure such a factory is registered; vtuXmlServiceScope does so for the lifetime of a scope.
 #pragma once
 
+#include <memory>
+
 #include "vtutils/export.h"
 #include "vtutils/service_instance_scope.h"
+
+class axmDocumentFactory;
 
 class VTUTILS_API vtuXmlServiceRegistration {
  public:
   vtuXmlServiceRegistration() = delete;
 
-  // True when the current service instance locates a document factory under "xml", or under a
-  // less qualified form of it. A service there that is no document factory does not count.
-  // Needs a current service instance; without one the answer is false.
+  // The document factory that the current service instance locates under "xml", or under a less
+  // qualified form of it; null when there is none (a service there that is no document factory
+  // does not count) or no current service instance.
+  static std::shared_ptr<axmDocumentFactory> document_factory();
+
+  // True when document_factory finds one.
   static bool is_xml_service_registered();
   // Registers the standard document factory under "xml" through the current instance unless a
   // factory is registered already; a service of another kind under that name is replaced.

@@ -7,15 +7,19 @@
 #include "services/xml_service_name.h"
 #include "vtutils/platform/xml.h"
 
-bool vtuXmlServiceRegistration::is_xml_service_registered() {
+std::shared_ptr<axmDocumentFactory> vtuXmlServiceRegistration::document_factory() {
   utService* const instance = utService::get_instance();
-  if (instance == nullptr) return false;
+  if (instance == nullptr) return nullptr;
   for (utServiceName name = vtutils::xml_service_name; !name.invalid(); name.dequalify()) {
-    if (std::dynamic_pointer_cast<axmDocumentFactory>(instance->locate_service(name))) {
-      return true;
+    if (auto factory = std::dynamic_pointer_cast<axmDocumentFactory>(instance->locate_service(name))) {
+      return factory;
     }
   }
-  return false;
+  return nullptr;
+}
+
+bool vtuXmlServiceRegistration::is_xml_service_registered() {
+  return document_factory() != nullptr;
 }
 
 void vtuXmlServiceRegistration::register_standard_xml_service() {

@@ -24,7 +24,7 @@ TEST_F(XmlServiceTest, RegistersOneStandardFactory) {
   vtuXmlServiceRegistration::register_standard_xml_service();
   const std::shared_ptr<utService> factory = xml_service();
   EXPECT_TRUE(std::dynamic_pointer_cast<xxmDocumentFactory>(factory));
-  EXPECT_TRUE(vtuXmlServiceRegistration::is_xml_service_registered());
+  EXPECT_EQ(vtuXmlServiceRegistration::document_factory(), factory);
   vtuXmlServiceRegistration::register_standard_xml_service();
   EXPECT_EQ(xml_service(), factory);
 }
@@ -33,7 +33,7 @@ TEST_F(XmlServiceTest, AnotherKindOfServiceUnderXmlIsReplaced) {
   auto other = std::make_shared<utService>();
   std::weak_ptr<utService> other_alive = other;
   application_.register_service(utServiceName("xml"), std::move(other));
-  EXPECT_FALSE(vtuXmlServiceRegistration::is_xml_service_registered());
+  EXPECT_EQ(vtuXmlServiceRegistration::document_factory(), nullptr);
   vtuXmlServiceRegistration::register_standard_xml_service();
   EXPECT_TRUE(vtuXmlServiceRegistration::is_xml_service_registered());
   EXPECT_TRUE(other_alive.expired());

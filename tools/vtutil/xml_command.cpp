@@ -30,12 +30,6 @@ struct XmlOptions {
   int wait_ms = kDefaultWaitMs;
 };
 
-// The document factory registered under "xml"; the caller holds a vtuXmlServiceScope.
-std::shared_ptr<axmDocumentFactory> document_factory() {
-  return std::dynamic_pointer_cast<axmDocumentFactory>(
-      utService::get_instance()->locate_service(utServiceName("xml")));
-}
-
 std::unique_ptr<brenxml::xmlDocument> parse(axmDocumentFactory& factory, const char* command,
                                             const std::string& file) {
   std::string error;
@@ -54,7 +48,7 @@ brenxml::xmlNode select(const brenxml::xmlDocument& document, const char* comman
 
 void run_get(const XmlOptions& options) {
   const vtuXmlServiceScope services;
-  const auto document = parse(*document_factory(), "xml get", options.file);
+  const auto document = parse(*vtuXmlServiceRegistration::document_factory(), "xml get", options.file);
   const brenxml::xmlNode node = select(*document, "xml get", options.xpath);
   const CString name(options.name.c_str());
   bool found = false;
@@ -141,7 +135,7 @@ bool store_value(brenxml::xmlDocument& document, const XmlOptions& options, std:
 
 void run_set(const XmlOptions& options) {
   const vtuXmlServiceScope services;
-  axmDocumentFactory& factory = *document_factory();
+  axmDocumentFactory& factory = *vtuXmlServiceRegistration::document_factory();
   // Read, change and save are one step that other programs' updates of the file wait for.
   std::string error;
   const bool updated = factory.updateFile(

@@ -54,9 +54,7 @@ void print_xml_demo() {
     const vtuXmlServiceScope services;
     std::printf("  inside a vtuXmlServiceScope: %s\n",
                 yes_no(vtuXmlServiceRegistration::is_xml_service_registered()));
-    const auto factory = std::dynamic_pointer_cast<axmDocumentFactory>(
-        utService::get_instance()->locate_service(utServiceName("xml")));
-    show_settings(*factory);
+    show_settings(*vtuXmlServiceRegistration::document_factory());
   }
   std::printf("  after the scope: %s\n",
               yes_no(vtuXmlServiceRegistration::is_xml_service_registered()));
