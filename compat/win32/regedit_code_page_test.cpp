@@ -78,19 +78,14 @@ TEST(RegeditCodePage, TheLocalesScriptImportsReadsBackAndExportsUnchanged) {
   ASSERT_EQ(vtplatform::export_regedit_file("HKEY_CURRENT_USER\\Software\\" + ansi,
                                             vtplatform::RegeditForm::kRegedit4, exported, problem),
             ERROR_SUCCESS);
+  std::string multi_hex;
+  for (const char byte : ansi + std::string(2, '\0')) {
+    char digits[4];
+    std::snprintf(digits, sizeof digits, ",%02x", static_cast<unsigned char>(byte));
+    multi_hex += digits;
+  }
   EXPECT_EQ(exported, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\" + ansi + "]\r\n\"" + ansi +
-                          "\"=\"" + ansi + "\"\r\n\"M\"=hex(7):" +
-                          [&] {
-                            std::string hex;
-                            for (const char byte : ansi + std::string(2, '\0')) {
-                              char digits[4];
-                              std::snprintf(digits, sizeof digits, "%02x,",
-                                            static_cast<unsigned char>(byte));
-                              hex += digits;
-                            }
-                            hex.pop_back();
-                            return hex;
-                          }() + "\r\n\r\n");
+                          "\"=\"" + ansi + "\"\r\n\"M\"=hex(7):" + multi_hex.substr(1) + "\r\n\r\n");
 
   // A character the page cannot hold is refused with its key and value; UTF-8 holds it.
   const std::string missing = utf16_regedit_file(

@@ -12,6 +12,7 @@
 #include "input_file.h"
 #include "registry_failure.h"
 #include "vtplatform/win32/regedit.h"
+#include "vtutils/platform/win32_types.h"
 
 namespace {
 

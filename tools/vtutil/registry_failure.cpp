@@ -3,6 +3,7 @@
 
 #include "command_failure.h"
 #include "vtplatform/win32/regedit.h"
+#include "vtutils/platform/win32_types.h"
 
 std::string registry_failure(LSTATUS status, const std::string& problem) {
   if (!problem.empty()) return problem;
