@@ -79,12 +79,16 @@ LSTATUS export_regedit_file(std::string_view key, RegeditForm form, std::string&
   RegFile file;
   if (const LONG error = read_registry_store(file)) return error;
   if (*path != kUserRoot && !file.has_key(*path)) return ERROR_FILE_NOT_FOUND;
-  // The key itself first, also where it has no section of its own but only keys below it.
+  // The key itself first, also where it has no section of its own but only keys below it, with
+  // its spelling in the store.
   std::vector<std::string> keys = file.keys_at_or_below(*path);
   const auto own = std::find_if(keys.begin(), keys.end(),
                                 [&](const std::string& found) { return same_name(found, *path); });
-  std::string first = own == keys.end() ? *path : *own;
-  if (own != keys.end()) keys.erase(own);
+  std::string first = keys.empty() ? *path : keys.front().substr(0, path->size());
+  if (own != keys.end()) {
+    first = *own;
+    keys.erase(own);
+  }
   keys.insert(keys.begin(), std::move(first));
 
   std::vector<RegeditChange> changes;
