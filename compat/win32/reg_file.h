@@ -23,8 +23,9 @@
 //
 // A line that is none of these (a truncated value, a bad hex digit, an unterminated string, an
 // unknown escape, a deletion line) is kept verbatim in its place and never read as a value; the
-// lines after it parse as usual. A line that starts with '[' but is not a whole section header
-// opens a section of unknown key: its values are kept verbatim, since no key can claim them.
+// lines after it parse as usual. A line that starts with '[' but is not a whole section header,
+// or is a deletion header "[-KEY]", opens a section of unknown key: its values are kept
+// verbatim, since no key can claim them. The line syntax itself lives in reg_syntax.h.
 #pragma once
 
 #include <optional>
@@ -32,19 +33,9 @@
 #include <string_view>
 #include <vector>
 
-#include "vtplatform/win32/types.h"
+#include "win32/reg_syntax.h"
 
 namespace vtplatform {
-
-// One typed value: its name ("" for the key's default value), its REG_* type and its bytes
-// exactly as they were set.
-struct RegValue {
-  std::string name;
-  DWORD type = 0;
-  std::string data;
-
-  friend bool operator==(const RegValue&, const RegValue&) = default;
-};
 
 class RegFile {
  public:
@@ -53,6 +44,12 @@ class RegFile {
   // The file's text: every line as it was read except the values set, added or deleted since.
   // An empty model gives the version header and nothing else.
   std::string serialize() const;
+
+  // Whether `text` is in the store's own encoding: narrow text, so no UTF-16 byte-order mark and
+  // no NUL byte, which no line of the store holds. A regedit export copied in as the store (UTF-16,
+  // as Windows writes it) is not; reading it as narrow text would find no key, and writing to it
+  // would mix two encodings in one file.
+  static bool is_store_text(std::string_view text);
 
   // Whether a key path or value name, written in its line, reads back as it is: it holds no line
   // break, and it does not end in a lead byte without its trail byte, which would take the
@@ -71,6 +68,15 @@ class RegFile {
   // Removes the key's own sections with their values and every line in them; keys below it keep
   // theirs. False when the key had no section.
   bool delete_key(std::string_view path);
+  // Removes the sections of the key and of every key below it, as an import's "[-KEY]" does.
+  // False when none had a section.
+  bool delete_tree(std::string_view path);
+  // The keys with a section of their own that are the key or below it, in the order of the file,
+  // each once under its first spelling.
+  std::vector<std::string> keys_at_or_below(std::string_view path) const;
+  // The key's values in the order of the file, each name once with its stored spelling and the
+  // value that find_value gives.
+  std::vector<RegValue> values(std::string_view path) const;
   // The value `name` of the key, the last one where the file holds several, or null.
   const RegValue* find_value(std::string_view path, std::string_view name) const;
   // Replaces the value of that name (keeping the name's stored spelling), or adds it at the end of

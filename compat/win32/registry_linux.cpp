@@ -1,7 +1,6 @@
 // The registry functions on the per-user ".reg" file: where the file lives, key handles, and the
 // Windows buffer rules of the value calls.
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,15 +10,14 @@
 #include "win32/ansi_text.h"
 #include "win32/kernel_object.h"
 #include "win32/reg_file.h"
-#include "win32/shared_text_file.h"
-#include "win32/xdg_folders.h"
+#include "win32/registry_store.h"
 
 using vtplatform::RegFile;
 using vtplatform::RegValue;
 
 namespace {
 
-constexpr std::string_view kUserRoot = "HKEY_CURRENT_USER";
+using vtplatform::kUserRoot;
 constexpr std::string_view kMachineRoot = "HKEY_LOCAL_MACHINE";
 
 // The key that an HKEY handle names: its full path and the rights it was opened with.
@@ -70,12 +68,7 @@ LONG child_path(const std::string& parent, LPCSTR sub_key, std::string& path) {
   std::string_view rest(sub_key);
   if (rest.starts_with('\\')) return ERROR_BAD_PATHNAME;
   if (!RegFile::fits_in_lines(rest)) return ERROR_INVALID_PARAMETER;
-  while (!rest.empty()) {
-    const std::size_t end = vtplatform::AnsiText(rest).find('\\');
-    if (end != 0) (path += '\\') += rest.substr(0, end);
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
-  }
+  vtplatform::append_key_path(path, rest);
   return ERROR_SUCCESS;
 }
 
@@ -90,38 +83,6 @@ bool key_exists(const RegFile& file, const std::string& path) {
 }
 
 std::string_view value_name(LPCSTR name) { return name == nullptr ? std::string_view() : name; }
-
-// The store's file, or nothing when the user's configuration folder is unknown.
-std::optional<vtplatform::SharedTextFile> store_file() {
-  const auto config = vtplatform::config_home();
-  if (!config) return std::nullopt;
-  // The store is the user's own: nobody else reads or changes it.
-  return vtplatform::SharedTextFile(*config + "/vtutils/registry.reg",
-                                    vtplatform::SharedTextFile::Folder::kCreate, 0600);
-}
-
-// The store as it is now, read under a shared lock.
-LONG read_store(RegFile& file) {
-  const auto store = store_file();
-  if (!store) return ERROR_PATH_NOT_FOUND;
-  std::string text;
-  if (const LONG error = store->read(text)) return error;
-  file = RegFile::parse(text);
-  return ERROR_SUCCESS;
-}
-
-// Runs `change` on the store under the exclusive lock. When it succeeds and sets its flag, the
-// changed store replaces the file before the lock is released.
-LONG update_store(const std::function<LONG(RegFile&, bool&)>& change) {
-  const auto store = store_file();
-  if (!store) return ERROR_PATH_NOT_FOUND;
-  return store->update([&](std::string& text, bool& changed) -> LONG {
-    RegFile file = RegFile::parse(text);
-    if (const LONG error = change(file, changed); error != ERROR_SUCCESS || !changed) return error;
-    text = file.serialize();
-    return ERROR_SUCCESS;
-  });
-}
 
 // The common part of RegOpenKeyExA and RegCreateKeyExA: the parent, the new key's path and rights.
 LONG prepare_open(HKEY key, LPCSTR sub_key, REGSAM desired, PHKEY result, OpenKey& parent,
@@ -149,7 +110,7 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD, REGSAM desired, PHKEY res
   OpenKey opened;
   if (const LONG error = prepare_open(key, sub_key, desired, result, parent, opened)) return error;
   RegFile file;
-  if (const LONG error = read_store(file)) return error;
+  if (const LONG error = vtplatform::read_registry_store(file)) return error;
   if (!key_exists(file, parent.path)) return ERROR_KEY_DELETED;
   if (!key_exists(file, opened.path)) return ERROR_FILE_NOT_FOUND;
   *result = open_handle(std::move(opened));
@@ -163,7 +124,7 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD options, R
   OpenKey opened;
   if (const LONG error = prepare_open(key, sub_key, desired, result, parent, opened)) return error;
   DWORD outcome = REG_OPENED_EXISTING_KEY;
-  const LONG error = update_store([&](RegFile& file, bool& changed) -> LONG {
+  const LONG error = vtplatform::update_registry_store([&](RegFile& file, bool& changed) -> LONG {
     if (!key_exists(file, parent.path)) return ERROR_KEY_DELETED;
     if (key_exists(file, opened.path)) return ERROR_SUCCESS;
     if ((parent.access & KEY_CREATE_SUB_KEY) == 0) return ERROR_ACCESS_DENIED;
@@ -185,7 +146,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, 
   if (!opened) return ERROR_INVALID_HANDLE;
   if ((opened->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
   RegFile file;
-  if (const LONG error = read_store(file)) return error;
+  if (const LONG error = vtplatform::read_registry_store(file)) return error;
   if (!key_exists(file, opened->path)) return ERROR_KEY_DELETED;
   const RegValue* value =
       is_user_path(opened->path) ? file.find_value(opened->path, value_name(name)) : nullptr;
@@ -212,7 +173,7 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* dat
   const auto opened = resolve(key);
   if (!opened) return ERROR_INVALID_HANDLE;
   if ((opened->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  return update_store([&](RegFile& file, bool& changed) -> LONG {
+  return vtplatform::update_registry_store([&](RegFile& file, bool& changed) -> LONG {
     if (!key_exists(file, opened->path)) return ERROR_KEY_DELETED;
     file.set_value(opened->path, value);
     changed = true;
@@ -224,7 +185,7 @@ LSTATUS RegDeleteValueA(HKEY key, LPCSTR name) {
   const auto opened = resolve(key);
   if (!opened) return ERROR_INVALID_HANDLE;
   if ((opened->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  return update_store([&](RegFile& file, bool& changed) -> LONG {
+  return vtplatform::update_registry_store([&](RegFile& file, bool& changed) -> LONG {
     if (!key_exists(file, opened->path)) return ERROR_KEY_DELETED;
     changed = file.delete_value(opened->path, value_name(name));
     return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
@@ -238,7 +199,7 @@ LSTATUS RegDeleteKeyA(HKEY key, LPCSTR sub_key) {
   std::string path;
   if (const LONG error = child_path(parent->path, sub_key, path)) return error;
   if (path == kUserRoot || path == kMachineRoot) return ERROR_ACCESS_DENIED;
-  return update_store([&](RegFile& file, bool& changed) -> LONG {
+  return vtplatform::update_registry_store([&](RegFile& file, bool& changed) -> LONG {
     if (!key_exists(file, parent->path)) return ERROR_KEY_DELETED;
     if (!key_exists(file, path)) return ERROR_FILE_NOT_FOUND;
     if (file.has_subkeys(path)) return ERROR_ACCESS_DENIED;

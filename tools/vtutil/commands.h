@@ -22,6 +22,7 @@ void add_log_command(CLI::App& app);
 void add_open_command(CLI::App& app);
 void add_path_command(CLI::App& app);
 void add_ps_command(CLI::App& app);
+void add_reg_command(CLI::App& app);
 void add_round_command(CLI::App& app);
 void add_run_command(CLI::App& app);
 void add_save_command(CLI::App& app);

@@ -29,19 +29,20 @@ LSTATUS set_lifetime_log_switch(bool on) {
                         reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-bool lifetime_log_on() {
+LSTATUS read_lifetime_log_switch(bool& on) {
+  on = false;
   HKEY handle = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, KEY_QUERY_VALUE, &handle) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
+  LSTATUS status = RegOpenKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, KEY_QUERY_VALUE, &handle);
+  if (status != ERROR_SUCCESS) return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
   const ScopedKey key(handle, RegCloseKey);
   DWORD type = REG_NONE;
   DWORD value = 0;
   DWORD size = sizeof value;
-  return RegQueryValueExA(key.get(), kSwitchValue, nullptr, &type,
-                          reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
-         type == REG_DWORD && value != 0;
+  status = RegQueryValueExA(key.get(), kSwitchValue, nullptr, &type,
+                            reinterpret_cast<BYTE*>(&value), &size);
+  on = status == ERROR_SUCCESS && type == REG_DWORD && value != 0;
+  // Another type that does not fit the four bytes is off as well.
+  return status == ERROR_FILE_NOT_FOUND || status == ERROR_MORE_DATA ? ERROR_SUCCESS : status;
 }
 
 std::string lifetime_log_path() {

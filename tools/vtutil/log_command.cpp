@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "input_file.h"
 #include "lifetime_log_switch.h"
+#include "registry_failure.h"
 #include "vtutils/platform/settings.h"
 #include "vtutils/platform/win32_types.h"
 
@@ -22,8 +23,7 @@ void set_switch(bool on) {
   const LSTATUS status = set_lifetime_log_switch(on);
   if (status != ERROR_SUCCESS) {
     fail_command(on ? "log on" : "log off",
-                 "cannot set the log switch in the registry: " +
-                     error_text(static_cast<unsigned long>(status)));
+                 "cannot set the log switch in the registry: " + registry_failure(status));
   }
 }
 
@@ -82,7 +82,11 @@ void add_log_command(CLI::App& app) {
     set_switch(false);
   });
   command->add_subcommand("status", "Print whether the log is written: on or off")->callback([] {
-    std::printf("%s\n", lifetime_log_on() ? "on" : "off");
+    bool on = false;
+    if (const LSTATUS status = read_lifetime_log_switch(on)) {
+      fail_command("log status", "cannot read the log switch: " + registry_failure(status));
+    }
+    std::printf("%s\n", on ? "on" : "off");
   });
   command->add_subcommand("path", "Print the log file's path")->callback([] {
     std::printf("%s\n", log_path("log path").c_str());

@@ -24,7 +24,8 @@ Exit status:
             suspended
 
 Environment:
-  XDG_CONFIG_HOME  holds vtutils/registry.reg, the registry, and the INI files (~/.config)
+  XDG_CONFIG_HOME  holds vtutils/registry.reg, the registry (vtutil reg import and export
+                   bring Windows settings in and out), and the INI files (~/.config)
   XDG_STATE_HOME   holds the lifetime log (~/.local/state)
   TMPDIR           temporary names, and dumps that cannot go beside the executable (/tmp)
   LC_ALL, LANG     the locale, whose character set is the code page of names and text
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
   add_open_command(app);
   add_path_command(app);
   add_ps_command(app);
+  add_reg_command(app);
   add_round_command(app);
   add_run_command(app);
   add_save_command(app);

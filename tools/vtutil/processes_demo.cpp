@@ -141,7 +141,8 @@ void show_kill_tree() {
     fs::remove(dump.GetString(), error);
   }
 
-  const bool logged = lifetime_log_on();
+  bool logged = false;  // off also when the registry cannot be read, as for the library
+  read_lifetime_log_switch(logged);
   const std::string log = logged ? lifetime_log_path() : std::string();
   const std::uintmax_t log_start = log_size(log);
   const bool killed = vtuProcess::kill(tree, 2000);

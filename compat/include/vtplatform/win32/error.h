@@ -11,6 +11,7 @@ inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
 inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_INVALID_DATA = 13;
 inline constexpr DWORD ERROR_OUTOFMEMORY = 14;
 inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
 inline constexpr DWORD ERROR_NO_MORE_FILES = 18;
@@ -40,6 +41,9 @@ inline constexpr DWORD ERROR_DIRECTORY = 267;
 inline constexpr DWORD ERROR_PARTIAL_COPY = 299;
 inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+// The registry store is damaged: the Win32 code of a hive that cannot be read. Here: a store file
+// that is not in its own narrow text encoding, such as a UTF-16 regedit export copied in.
+inline constexpr DWORD ERROR_BADDB = 1009;
 inline constexpr DWORD ERROR_KEY_DELETED = 1018;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_OLD_WIN_VERSION = 1150;
