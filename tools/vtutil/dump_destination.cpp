@@ -82,7 +82,8 @@ std::optional<std::string> dump_destination(const char* command, const vtuProces
 std::string dump_failure(DWORD error, const vtuProcess& process, const std::string& destination) {
   const std::string file =
       destination.empty() ? std::string(process.main_module_file_name().GetString()) : destination;
-  const std::string folder = folder_of(std::filesystem::absolute(file).string());
+  std::error_code ignored;
+  const std::string folder = folder_of(std::filesystem::absolute(file, ignored).string());
   if (error == ERROR_ACCESS_DENIED && ::access(folder.c_str(), W_OK) == 0) {
     return "the system does not let vtutil debug it: another debugger holds it, or the Yama "
            "ptrace scope (/proc/sys/kernel/yama/ptrace_scope) lets vtutil debug only its own "
