@@ -1,7 +1,9 @@
 // CreateProcessA: everything the child needs is prepared here, in the caller, where allocation
 // is allowed (the arguments, the environment, the program's absolute path, the standard
-// descriptors); spawn_detached then forks and executes.
+// descriptors); spawn_detached then forks and executes. And the option that keeps the programs
+// started here, with whatever they start, descendants of the caller.
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -206,5 +208,12 @@ BOOL CreateProcessA(LPCSTR application_name, LPSTR command_line, LPSECURITY_ATTR
   process_information->hThread = open_handle(std::make_shared<ThreadObject>(child->pid));
   process_information->dwProcessId = static_cast<DWORD>(child->pid);
   process_information->dwThreadId = static_cast<DWORD>(child->pid);
+  return TRUE;
+}
+
+BOOL vtplatform::become_child_subreaper() {
+  if (::prctl(PR_SET_CHILD_SUBREAPER, 1UL, 0, 0, 0) != 0) {
+    return fail(win32_error_from_errno(errno));
+  }
   return TRUE;
 }

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -71,7 +72,12 @@ ssize_t read_all(int fd, void* data, std::size_t size) {
 }
 
 // The child, from its fork to the program. Only system calls from here on.
-[[noreturn]] void run_child(const SpawnRequest& request, int status_fd) {
+[[noreturn]] void run_child(const SpawnRequest& request, pid_t caller, int status_fd) {
+  // Where the Yama security module restricts ptrace to descendants (ptrace scope 1), the double
+  // fork would leave the caller unable to debug and dump its own child. Naming it as the child's
+  // tracer keeps that working; the declaration lasts while the caller lives and survives the
+  // exec. Without Yama the call fails with EINVAL and nothing changes.
+  ::prctl(PR_SET_PTRACER, static_cast<unsigned long>(caller), 0, 0, 0);
   struct sigaction action {};
   for (int signal = 1; signal < NSIG; ++signal) {
     action.sa_handler = signal == SIGPIPE ? SIG_IGN : SIG_DFL;
@@ -105,7 +111,8 @@ ssize_t read_all(int fd, void* data, std::size_t size) {
 
 // The intermediate: a new session, the child, the report, then waiting to be released. Like the
 // child, it makes only async-signal-safe calls.
-[[noreturn]] void run_intermediate(const SpawnRequest& request, int socket, int caller_socket) {
+[[noreturn]] void run_intermediate(const SpawnRequest& request, pid_t caller, int socket,
+                                   int caller_socket) {
   ::close(caller_socket);  // its own copy would keep it waiting if the caller died
   // A SIGCHLD that the application ignores (SIG_IGN or SA_NOCLDWAIT) would have the kernel reap
   // the child the moment it exits, so that its id no longer stays reserved for the caller.
@@ -122,7 +129,7 @@ ssize_t read_all(int fd, void* data, std::size_t size) {
     // _Fork, unlike fork, runs none of the application's pthread_atfork handlers: they may lock
     // or allocate, which this copy of a possibly multithreaded process must not.
     const pid_t child = ::_Fork();
-    if (child == 0) run_child(request, status[1]);
+    if (child == 0) run_child(request, caller, status[1]);
     ::close(status[1]);
     if (child < 0) {
       report = {0, kFork, errno};
@@ -209,9 +216,12 @@ std::optional<SpawnedProcess> spawn_detached(const SpawnRequest& request) {
   sigset_t all, old;
   ::sigfillset(&all);
   ::pthread_sigmask(SIG_SETMASK, &all, &old);
+  const pid_t caller = ::getpid();
   const pid_t intermediate_pid = ::fork();
   const int fork_error = errno;
-  if (intermediate_pid == 0) run_intermediate(request, intermediate_end.get(), caller_end.get());
+  if (intermediate_pid == 0) {
+    run_intermediate(request, caller, intermediate_end.get(), caller_end.get());
+  }
   ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
   if (intermediate_pid < 0) return fail(win32_error_from_errno(fork_error));
   intermediate_end.reset();

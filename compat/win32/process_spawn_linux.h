@@ -36,7 +36,9 @@ struct SpawnedProcess {
 };
 
 // Starts the program as a child in a new session, of which it is not the leader, so that it can
-// never acquire a controlling terminal. The child's descriptors are exactly 0, 1 and 2, copies of
+// never acquire a controlling terminal. The child names the caller as a process that may trace it
+// (PR_SET_PTRACER), for systems where the Yama security module lets a process trace only its
+// descendants. The child's descriptors are exactly 0, 1 and 2, copies of
 // `std_fds`; its signal dispositions are the defaults except SIGPIPE, which is ignored, so that
 // writing to a pipe nobody reads fails with EPIPE instead of killing it; no signal is blocked.
 // Returns once the program has been executed, or sets the last error and gives nothing, with no

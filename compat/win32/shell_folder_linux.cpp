@@ -1,9 +1,9 @@
-// Known folders from the XDG user-dirs configuration, and the folder for logs.
+// Known folders from the XDG user-dirs configuration, and the folders for logs and dumps.
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "vtplatform/win32/shell_folder.h"
+#include "win32/errno_error.h"
 #include "win32/xdg_folders.h"
 
 namespace {
@@ -80,8 +81,21 @@ HRESULT SHGetFolderPathA(HWND, int folder, HANDLE, DWORD flags, LPSTR path) {
 std::string vtplatform::log_folder() {
   const auto state = state_home();
   if (!state) return "";
-  std::error_code error;
-  // Only a folder made here gets the mode; an existing one stays as its owner set it.
-  if (std::filesystem::create_directories(*state, error)) ::chmod(state->c_str(), 0700);
+  // Only folders made here get the mode; existing ones stay as their owner set them.
+  make_private_folders(*state);
   return *state + "/";
+}
+
+std::string vtplatform::dump_folder() {
+  const auto state = state_home();
+  if (!state) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return "";
+  }
+  const std::string folder = *state + "/vtutils/dumps";
+  if (!make_private_folders(folder)) {
+    SetLastError(win32_error_from_errno(errno));
+    return "";
+  }
+  return folder + "/";
 }

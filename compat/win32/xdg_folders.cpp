@@ -3,7 +3,10 @@
 
 #include <pwd.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace vtplatform {
 namespace {
@@ -31,5 +34,23 @@ std::optional<std::string> home_folder() {
 std::optional<std::string> config_home() { return base_folder("XDG_CONFIG_HOME", ".config"); }
 
 std::optional<std::string> state_home() { return base_folder("XDG_STATE_HOME", ".local/state"); }
+
+bool make_private_folders(const std::string& folder) {
+  for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+    const std::string part = folder.substr(0, end);
+    if (!part.empty() && part.back() != '/' && ::mkdir(part.c_str(), 0700) != 0 &&
+        errno != EEXIST) {
+      return false;
+    }
+    if (end == std::string::npos) break;
+  }
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) return false;
+  if (!S_ISDIR(info.st_mode)) {
+    errno = ENOTDIR;
+    return false;
+  }
+  return true;
+}
 
 }  // namespace vtplatform

@@ -1,5 +1,5 @@
 // The user's base folders as the XDG base directory rules name them: the home folder, and the
-// folders for configuration and for state kept between runs.
+// folders for configuration and for state kept between runs; and how folders below them are made.
 #pragma once
 
 #include <optional>
@@ -16,5 +16,10 @@ std::optional<std::string> config_home();
 
 // $XDG_STATE_HOME when it is an absolute path, else ~/.local/state.
 std::optional<std::string> state_home();
+
+// Makes `folder` (absolute) and each of its missing parents with mode 0700, as the rules ask of
+// the folders an application creates; folders that exist keep their mode. False, with errno set,
+// when one cannot be made or is no folder.
+bool make_private_folders(const std::string& folder);
 
 }  // namespace vtplatform

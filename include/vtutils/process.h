@@ -42,7 +42,10 @@ class VTUTILS_API vtuProcess {
   // Writes a minidump of the process with the contents `dump_type` asks for, as its debugger,
   // next to its executable: <executable path without extension><time stamp>.dmp (in the
   // temporary folder, named killed<time stamp>.dmp, when the executable's path is unknown). The
-  // dump's path; "" when none was written (no access, the folder cannot be written, ...).
+  // dump's path; "" when none was written, with the thread's last error telling why:
+  // ERROR_ACCESS_DENIED when the process may not be opened or debugged (on Linux also where the
+  // Yama ptrace scope allows only descendants, or another debugger holds it) or the file may not
+  // be created, the file's own error when it cannot be created or written, ...
   CString create_minidump(MINIDUMP_TYPE dump_type) const;
   // create_minidump, written to the file `path` (replaced when it exists) instead.
   CString create_minidump_at(MINIDUMP_TYPE dump_type, const char* path) const;

@@ -47,7 +47,11 @@ CString write_minidump(const vtuProcess& process, MINIDUMP_TYPE dump_type, const
       result = file_name;
     }
   }
+  // The caller learns why no dump was written from the last error of the step that failed,
+  // which the detach must not replace.
+  const DWORD error = GetLastError();
   DebugActiveProcessStop(id);
+  SetLastError(error);
   return result;
 }
 

@@ -1,12 +1,16 @@
-// Choosing the file of vtutil dump: --output, the executable's folder, or the temporary folder.
+// Choosing the file of vtutil dump and kill --dump: --output, the executable's folder, or the
+// user's dump folder; and saying why no dump was written.
 #include "dump_destination.h"
 
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 
+#include "command_failure.h"
 #include "vtutils/platform/files.h"
 
 namespace {
@@ -37,25 +41,53 @@ std::string generated_name(const vtuProcess& process) {
   return std::string(name.GetString()) + ".dmp";
 }
 
-std::string temp_folder() {
-  char folder[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, folder);
-  return folder;
+std::string folder_of(const std::string& file) {
+  return std::filesystem::path(file).parent_path().string();
+}
+
+// Why the dump of `process` does not go next to its executable; "" when it does.
+std::string why_not_beside(const vtuProcess& process) {
+  const std::string executable = process.main_module_file_name().GetString();
+  if (!executable.starts_with('/')) {
+    return "the executable of process " + std::to_string(process.process_id()) + " is unknown";
+  }
+  const std::string folder = folder_of(executable);
+  if (is_system_folder(folder)) return folder + " is a system folder";
+  if (::access(folder.c_str(), W_OK) != 0) {
+    return "cannot write to " + folder + " (" + std::strerror(errno) + ")";
+  }
+  return "";
 }
 
 }  // namespace
 
-std::string dump_destination(const vtuProcess& process, const std::string& output) {
+std::optional<std::string> dump_destination(const char* command, const vtuProcess& process,
+                                            const std::string& output, std::string& reason) {
   if (!output.empty()) {
     std::error_code ignored;
     if (!std::filesystem::is_directory(output, ignored)) return output;
     return (std::filesystem::path(output) / generated_name(process)).string();
   }
-  const std::string executable = process.main_module_file_name().GetString();
-  const std::string folder = std::filesystem::path(executable).parent_path().string();
-  if (executable.starts_with('/') && !is_system_folder(folder) &&
-      ::access(folder.c_str(), W_OK) == 0) {
-    return "";
+  reason = why_not_beside(process);
+  if (reason.empty()) return "";
+  const std::string folder = vtplatform::dump_folder();
+  if (folder.empty()) {
+    reason += ", and the dump folder cannot be made: " + error_text(GetLastError());
+    return std::nullopt;
   }
-  return temp_folder() + generated_name(process);
+  warn_command(command, reason + "; the dump goes to " + folder);
+  return folder + generated_name(process);
+}
+
+std::string dump_failure(DWORD error, const vtuProcess& process, const std::string& destination) {
+  const std::string file =
+      destination.empty() ? std::string(process.main_module_file_name().GetString()) : destination;
+  std::error_code ignored;
+  const std::string folder = folder_of(std::filesystem::absolute(file, ignored).string());
+  if (error == ERROR_ACCESS_DENIED && ::access(folder.c_str(), W_OK) == 0) {
+    return "the system does not let vtutil debug it: another debugger holds it, or the Yama "
+           "ptrace scope (/proc/sys/kernel/yama/ptrace_scope) lets vtutil debug only its own "
+           "descendants";
+  }
+  return error_text(error);
 }

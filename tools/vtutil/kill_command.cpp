@@ -153,13 +153,16 @@ void run_dump(const DumpOptions& options) {
     fail_command("dump", std::to_string(options.process_id) + ": " + reason);
   }
   const MINIDUMP_TYPE type = *parse_dump_type(options.type);
-  const std::string destination = dump_destination(process, options.output);
-  const CString path = destination.empty() ? process.create_minidump(type)
-                                           : process.create_minidump_at(type, destination.c_str());
+  const std::string prefix = "no dump written of process " + std::to_string(options.process_id);
+  const auto destination = dump_destination("dump", process, options.output, reason);
+  if (!destination) fail_command("dump", prefix + ": " + reason);
+  const CString path = destination->empty()
+                           ? process.create_minidump(type)
+                           : process.create_minidump_at(type, destination->c_str());
   if (path.IsEmpty()) {
-    fail_command("dump", "no dump written of process " + std::to_string(options.process_id) +
-                             (destination.empty() ? "" : " to " + destination) +
-                             " (it may not be debugged, or the file cannot be written)");
+    const DWORD error = GetLastError();
+    fail_command("dump", prefix + (destination->empty() ? "" : " to " + *destination) + ": " +
+                             dump_failure(error, process, *destination));
   }
   write_output("dump", std::string(path.GetString()) + "\n");
 }
@@ -208,7 +211,8 @@ void add_dump_command(CLI::App& app) {
       "Write a minidump of a running process, readable by its owner only, and print the dump's "
       "path. Without --output it goes next to the executable when the caller may write that "
       "folder and it is no system folder (/usr, /bin, /sbin, /lib*, /opt, /etc, /boot), and "
-      "into $TMPDIR (or /tmp) otherwise");
+      "otherwise, with a warning that says why, into $XDG_STATE_HOME/vtutils/dumps (default "
+      "~/.local/state/vtutils/dumps, made with mode 0700)");
   command->add_option("PID", options->process_id, "The process id")->required();
   add_dump_type_option(command, "--type", options->type)->capture_default_str();
   command->add_option("--output", options->output,

@@ -102,7 +102,11 @@ void KillSession::terminating(DWORD id) {
 }
 
 CString KillSession::dump_file(const vtuProcess& process) {
-  return dump_destination(process, "").c_str();
+  std::string reason;
+  if (const auto file = dump_destination("kill", process, "", reason)) return file->c_str();
+  warn_command("kill", reason + "; no dump is written");
+  // A file below /dev/null can never be created, so the protocol goes on without a dump.
+  return "/dev/null/no-dump";
 }
 
 bool KillSession::stop_requested() { return interrupting != 0; }

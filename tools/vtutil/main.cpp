@@ -26,8 +26,9 @@ Exit status:
 Environment:
   XDG_CONFIG_HOME  holds vtutils/registry.reg, the registry (vtutil reg import and export
                    bring Windows settings in and out), and the INI files (~/.config)
-  XDG_STATE_HOME   holds the lifetime log (~/.local/state)
-  TMPDIR           temporary names, and dumps that cannot go beside the executable (/tmp)
+  XDG_STATE_HOME   holds the lifetime log, and in vtutils/dumps the dumps that cannot go
+                   beside the executable (~/.local/state)
+  TMPDIR           temporary names (/tmp)
   LC_ALL, LANG     the locale, whose character set is the code page of names and text
 
 Examples:

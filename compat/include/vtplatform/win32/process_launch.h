@@ -102,3 +102,17 @@ VTPLATFORM_API BOOL CreateProcessA(LPCSTR application_name, LPSTR command_line,
                                    DWORD creation_flags, LPVOID environment,
                                    LPCSTR current_directory, LPSTARTUPINFOA startup_info,
                                    LPPROCESS_INFORMATION process_information);
+
+namespace vtplatform {
+// Makes the calling process a child subreaper (PR_SET_CHILD_SUBREAPER), for the rest of its life:
+// the programs that CreateProcessA starts, and every process orphaned below them, then become its
+// children instead of init's. Where the Yama security module lets a process trace only its
+// descendants (ptrace scope 1), that keeps all of them within reach of DebugActiveProcess and so
+// of dumps; without it, only the programs started here can be debugged, since each of them names
+// the caller as its tracer. The caller takes on init's duty to reap them, and must do so without
+// taking the stops of a process it debugs: waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT)
+// to look, then waitid(P_PID, info.si_pid, ..., WEXITED) only when info.si_code is CLD_EXITED,
+// CLD_KILLED or CLD_DUMPED. Call it before starting threads that start processes; the setting
+// is not passed on to the children. TRUE, or FALSE with the last error set.
+VTPLATFORM_API BOOL become_child_subreaper();
+}  // namespace vtplatform

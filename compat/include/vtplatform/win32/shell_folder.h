@@ -34,4 +34,11 @@ namespace vtplatform {
 // default ~/.local/state), created with mode 0700 when missing as the XDG base directory rules
 // ask; "" when the home folder is unknown.
 VTPLATFORM_API std::string log_folder();
+
+// The folder for minidumps that cannot be written next to the executable, with a trailing '/':
+// $XDG_STATE_HOME/vtutils/dumps (default ~/.local/state/vtutils/dumps), made with mode 0700,
+// with any missing parent, when it is missing. "" with the last error set when the home folder
+// is unknown (ERROR_PATH_NOT_FOUND) or the folder cannot be made (ERROR_ACCESS_DENIED, ...).
+// vtutil dump writes there; a host passes a file in it to vtuProcess::create_minidump_at.
+VTPLATFORM_API std::string dump_folder();
 }  // namespace vtplatform
