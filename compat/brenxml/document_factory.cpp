@@ -8,8 +8,10 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -59,9 +61,17 @@ class RepeatedAttributeFinder final : public pugi::xml_tree_walker {
   std::vector<std::string_view> names_;
 };
 
+// The document as UTF-8 text, as saving writes it.
+std::string utf8_form(const pugi::xml_document& tree) {
+  std::ostringstream text;
+  tree.save(text, "", pugi::format_raw, pugi::encoding_utf8);
+  return std::move(text).str();
+}
+
 // What pugixml lets pass but XML does not allow: more or less than one element at the top level,
-// text there, an attribute named twice, and in UTF-8 input invalid sequences and characters XML
-// cannot hold. The problem with its place in `text`, or an empty string.
+// text there, an attribute named twice, invalid UTF-8, and characters XML cannot hold, whether
+// written as they are, as character references or in another encoding (UTF-16 decodes to any
+// code point). The problem with its place in `text` where it is known, or an empty string.
 std::string check_document(pugi::xml_document& tree, pugi::xml_encoding encoding,
                            std::string_view text) {
   // Offsets of nodes are those in the parsed buffer, which is the input itself for UTF-8.
@@ -74,6 +84,10 @@ std::string check_document(pugi::xml_document& tree, pugi::xml_encoding encoding
     if (const std::size_t bad = vtplatform::first_invalid_xml_char(text); bad != std::string::npos) {
       return position(text, bad) + ": invalid UTF-8 or a character that XML does not allow";
     }
+  }
+  if (vtplatform::first_invalid_xml_char(utf8_form(tree)) != std::string::npos) {
+    return "a character that XML does not allow, from a character reference or the input's "
+           "encoding";
   }
   pugi::xml_node element;
   for (const pugi::xml_node child : tree.children()) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "testing/temp_dir.h"
 #include "vtplatform/brenxml/document_factory.h"
@@ -97,9 +98,10 @@ TEST(XmlDocument, SaveReplacesTheFileWholeAndKeepsItsPermissions) {
 TEST(XmlDocument, MalformedInputGivesNoDocumentAndSaysWhere) {
   xxmDocumentFactory factory;
   struct Case {
-    const char* text;
+    std::string_view text;
     const char* expected;  // part of the error text
   };
+  using namespace std::string_view_literals;
   for (const Case& c : {Case{"<a>\n  <b>\n</a>", "line 3"},
                         Case{"<a></a><b/>", "more than one element"},
                         Case{"<a/>trailing", "line 1, column 5: text outside"},
@@ -108,9 +110,12 @@ TEST(XmlDocument, MalformedInputGivesNoDocumentAndSaysWhere) {
                         Case{"<!-- only a comment -->", "ocument element"},
                         Case{"<a>\n <b c='1' d='' c='2'/></a>", "line 2, column 3: an attribute"},
                         Case{"<a>\n caf\xC3</a>", "line 2, column 5"},
-                        Case{"<a>\x01</a>", "line 1, column 4"}}) {
+                        Case{"<a>\x01</a>", "line 1, column 4"},
+                        // Characters XML cannot hold that arrive other than as themselves.
+                        Case{"<a>&#xFFFF;</a>", "does not allow"},
+                        Case{"<\0a\0>\0\xFF\xFF<\0/\0a\0>\0"sv, "does not allow"}}) {
     std::string error;
-    EXPECT_EQ(factory.parseText(c.text, error), nullptr) << c.text;
+    EXPECT_EQ(factory.parseText(std::string(c.text), error), nullptr) << c.text;
     EXPECT_NE(error.find(c.expected), std::string::npos) << c.text << " -> " << error;
   }
 }
