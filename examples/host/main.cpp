@@ -123,8 +123,9 @@ bool switch_log_on() {
   return set;
 }
 
-// A helper program started, found by its name, dumped into our own folder (the executable's
-// folder may not be writable once installed) and ended with its tree, the log recording each step.
+// A helper program started, found by its name, dumped into the user's dump folder (the
+// executable's folder may not be writable once installed) and ended with its tree, the log
+// recording each step.
 bool process_step(const fs::path& folder) {
   const fs::path helper = folder / "inspection-helper";
   std::error_code error;
@@ -143,8 +144,14 @@ bool process_step(const fs::path& folder) {
     Sleep(20);  // until the helper has replaced the starter with its own program
     found = vtuProcess::find_process("inspection-helper");
   }
-  const CString dump = found.create_minidump_at(MiniDumpNormal, (folder / "helper.dmp").c_str());
+  // The user's dump folder, since an installed program's folder is not writable; "" when it
+  // cannot be made.
+  const std::string dumps = vtplatform::dump_folder();
+  const std::string dump_file = dumps + "inspection-helper.dmp";
+  CString dump;
+  if (!dumps.empty()) dump = found.create_minidump_at(MiniDumpNormal, dump_file.c_str());
   const bool killed = vtuProcess::kill(found, 2000);
+  fs::remove(dump.GetString(), error);
 
   std::ifstream log(vtplatform::log_folder() + "vt_lifetime_manager_log.txt");
   std::string line;
