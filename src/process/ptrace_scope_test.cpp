@@ -25,8 +25,10 @@ std::map<std::string, std::string> run_helper(const TempDir& folder, const std::
   std::filesystem::copy_file(vtutils::testing::kProcessHelper, program,
                              std::filesystem::copy_options::overwrite_existing);
   std::filesystem::create_directory(folder.file("declarations"));
+  // Under ASan the shim comes before the sanitizer's runtime, which ASan must be told to allow.
   const std::string command = "env LD_PRELOAD='" VTUTILS_PTRACE_SCOPE_SHIM
-                              "' VT_PTRACE_SCOPE_FOLDER='" + folder.file("declarations") +
+                              "' ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\""
+                              " VT_PTRACE_SCOPE_FOLDER='" + folder.file("declarations") +
                               "' '" VTUTILS_PTRACE_SCOPE_HELPER "' " + args + " '" + program +
                               "' ";
   std::map<std::string, std::string> findings;

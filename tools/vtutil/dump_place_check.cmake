@@ -64,7 +64,9 @@ endforeach()
 
 # Under the emulated scope 1: the program that an earlier vtutil run started named that vtutil as
 # its tracer, which has ended since, so a later vtutil dump may not debug it.
-set(scope_env "LD_PRELOAD=${SHIM}" "VT_PTRACE_SCOPE_FOLDER=${folder}/declarations")
+# Under ASan the shim comes before the sanitizer's runtime, which ASan must be told to allow.
+set(scope_env "LD_PRELOAD=${SHIM}" "VT_PTRACE_SCOPE_FOLDER=${folder}/declarations"
+    "ASAN_OPTIONS=$ENV{ASAN_OPTIONS}:verify_asan_link_order=0")
 vtutil_as("" "${scope_env}" run "${HELPER}" sleep 60000)
 if(NOT status EQUAL 0 OR NOT out MATCHES "^([0-9]+)\n$")
   fail("vtutil run under the shim failed (${status}): ${out}${err}")
