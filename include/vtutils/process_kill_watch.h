@@ -3,6 +3,8 @@
 // its dumps go. With no watch installed the protocol runs as it always does.
 #pragma once
 
+#include <optional>
+
 #include "vtutils/export.h"
 #include "vtutils/platform/framework_strings.h"
 #include "vtutils/platform/win32_types.h"
@@ -22,9 +24,12 @@ class VTUTILS_API vtuKillWatch {
   virtual void suspended(DWORD id);
   // The children of the process `id` are handled; it is terminated next.
   virtual void terminating(DWORD id);
-  // The file that kill_with_dump writes the dump of `process` to; "" (the default) for the place
-  // next to its executable that create_minidump chooses.
-  virtual CString dump_file(const vtuProcess& process);
+  // The file that kill_with_dump writes the dump of `process` to: "" (the default) for the place
+  // next to its executable that create_minidump chooses, nothing for no dump at all.
+  virtual std::optional<CString> dump_file(const vtuProcess& process);
+  // The dump of `process` that dump_file asked for has been written to `path`, or, when `path` is
+  // "", failed with the last error `error`.
+  virtual void dumped(const vtuProcess& process, const CString& path, DWORD error);
   // Asked before each step that suspends, terminates or waits. Once it answers true the protocol
   // goes no further: every attempt under way ends at once with false, logging nothing more, and
   // what it suspended stays suspended for the watch to resume.

@@ -13,7 +13,8 @@ vtuKillWatch::~vtuKillWatch() = default;
 void vtuKillWatch::suspended(DWORD) {}
 void vtuKillWatch::terminating(DWORD) {}
 bool vtuKillWatch::stop_requested() { return false; }
-CString vtuKillWatch::dump_file(const vtuProcess&) { return CString(); }
+std::optional<CString> vtuKillWatch::dump_file(const vtuProcess&) { return CString(); }
+void vtuKillWatch::dumped(const vtuProcess&, const CString&, DWORD) {}
 
 vtuKillWatchScope::vtuKillWatchScope(vtuKillWatch& watch) : previous_(current_watch) {
   current_watch = &watch;
@@ -26,9 +27,13 @@ namespace vtutils {
 bool kill_stop_requested() { return current_watch != nullptr && current_watch->stop_requested(); }
 
 CString dump_as_watched(const vtuProcess& process, MINIDUMP_TYPE dump_type) {
-  const CString file = current_watch != nullptr ? current_watch->dump_file(process) : CString();
-  return file.IsEmpty() ? process.create_minidump(dump_type)
-                        : process.create_minidump_at(dump_type, file);
+  if (current_watch == nullptr) return process.create_minidump(dump_type);
+  const std::optional<CString> file = current_watch->dump_file(process);
+  if (!file) return CString();
+  const CString path = file->IsEmpty() ? process.create_minidump(dump_type)
+                                       : process.create_minidump_at(dump_type, *file);
+  current_watch->dumped(process, path, path.IsEmpty() ? GetLastError() : ERROR_SUCCESS);
+  return path;
 }
 
 void tell_suspended(DWORD id) {

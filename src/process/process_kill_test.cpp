@@ -11,10 +11,12 @@
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "process/lifetime_log.h"
@@ -311,23 +313,38 @@ TEST(ProcessKill, DumpsNextToTheExecutableWhereItCan) {
   EXPECT_EQ(answer, true);
 }
 
-TEST(ProcessKill, AWatchNamesTheDumpsFile) {
+TEST(ProcessKill, AWatchChoosesTheDumpsFileOrNone) {
   struct Chooser : vtuKillWatch {
-    CString file;
-    CString dump_file(const vtuProcess&) override { return file; }
+    std::optional<CString> file;
+    std::vector<std::pair<std::string, DWORD>> told;
+    std::optional<CString> dump_file(const vtuProcess&) override { return file; }
+    void dumped(const vtuProcess&, const CString& path, DWORD error) override {
+      told.emplace_back(path.GetString(), error);
+    }
   } chooser;
   TempDir folder;
-  chooser.file = folder.file("chosen.dmp").c_str();
-  HelperProcess helper({"sleep", "60000"});
-  CString dump_path;
-  {
-    const vtuKillWatchScope watching(chooser);
-    EXPECT_TRUE(
-        vtuProcess::kill_with_dump(vtuProcess(helper.id()), 5000, MiniDumpNormal, dump_path));
+  const std::string chosen = folder.file("chosen.dmp");
+  const std::string unwritable = folder.file("missing/chosen.dmp");
+  const std::vector<std::pair<std::optional<CString>, std::string>> cases = {
+      {CString(chosen.c_str()), chosen}, {CString(unwritable.c_str()), ""}, {std::nullopt, ""}};
+  for (const auto& [file, expected] : cases) {
+    chooser.file = file;
+    HelperProcess helper({"sleep", "60000"});
+    CString dump_path("unchanged");
+    {
+      const vtuKillWatchScope watching(chooser);
+      EXPECT_TRUE(
+          vtuProcess::kill_with_dump(vtuProcess(helper.id()), 5000, MiniDumpNormal, dump_path));
+    }
+    helper.reap();
+    EXPECT_EQ(std::string(dump_path), expected);
   }
-  helper.reap();
-  EXPECT_EQ(std::string(dump_path), folder.file("chosen.dmp"));
-  EXPECT_EQ(vtutils::testing::read_file(folder.file("chosen.dmp")).substr(0, 4), "MDMP");
+  EXPECT_EQ(vtutils::testing::read_file(chosen).substr(0, 4), "MDMP");
+  // Told of the written dump and of the failed one, not of the one it declined.
+  ASSERT_EQ(chooser.told.size(), 2U);
+  EXPECT_EQ(chooser.told[0], std::make_pair(chosen, DWORD{ERROR_SUCCESS}));
+  EXPECT_EQ(chooser.told[1].first, "");
+  EXPECT_NE(chooser.told[1].second, DWORD{ERROR_SUCCESS});
 }
 
 TEST(ProcessKill, InvalidGoneAndCallingProcess) {

@@ -45,6 +45,12 @@ std::string folder_of(const std::string& file) {
   return std::filesystem::path(file).parent_path().string();
 }
 
+// Why the caller may not create files in `folder`; "" when it may.
+std::string write_refusal(const std::string& folder) {
+  if (::access(folder.c_str(), W_OK) == 0) return "";
+  return "cannot write to " + folder + " (" + std::strerror(errno) + ")";
+}
+
 // Why the dump of `process` does not go next to its executable; "" when it does.
 std::string why_not_beside(const vtuProcess& process) {
   const std::string executable = process.main_module_file_name().GetString();
@@ -53,10 +59,7 @@ std::string why_not_beside(const vtuProcess& process) {
   }
   const std::string folder = folder_of(executable);
   if (is_system_folder(folder)) return folder + " is a system folder";
-  if (::access(folder.c_str(), W_OK) != 0) {
-    return "cannot write to " + folder + " (" + std::strerror(errno) + ")";
-  }
-  return "";
+  return write_refusal(folder);
 }
 
 }  // namespace
@@ -84,7 +87,7 @@ std::string dump_failure(DWORD error, const vtuProcess& process, const std::stri
       destination.empty() ? std::string(process.main_module_file_name().GetString()) : destination;
   std::error_code ignored;
   const std::string folder = folder_of(std::filesystem::absolute(file, ignored).string());
-  if (error == ERROR_ACCESS_DENIED && ::access(folder.c_str(), W_OK) == 0) {
+  if (error == ERROR_ACCESS_DENIED && write_refusal(folder).empty()) {
     return "the system does not let vtutil debug it: another debugger holds it, or the Yama "
            "ptrace scope (/proc/sys/kernel/yama/ptrace_scope) lets vtutil debug only its own "
            "descendants";

@@ -101,12 +101,19 @@ void KillSession::terminating(DWORD id) {
                            " of " + std::to_string(expected_) + ")");
 }
 
-CString KillSession::dump_file(const vtuProcess& process) {
+std::optional<CString> KillSession::dump_file(const vtuProcess& process) {
   std::string reason;
-  if (const auto file = dump_destination("kill", process, "", reason)) return file->c_str();
-  warn_command("kill", reason + "; no dump is written");
-  // A file below /dev/null can never be created, so the protocol goes on without a dump.
-  return "/dev/null/no-dump";
+  dump_destination_ = dump_destination("kill", process, "", reason);
+  if (dump_destination_) return CString(dump_destination_->c_str());
+  warn_command("kill", "no dump written of process " + std::to_string(process.process_id()) +
+                           ": " + reason);
+  return std::nullopt;
+}
+
+void KillSession::dumped(const vtuProcess& process, const CString& path, DWORD error) {
+  if (!path.IsEmpty()) return;
+  warn_command("kill", "no dump written of process " + std::to_string(process.process_id()) +
+                           ": " + dump_failure(error, process, dump_destination_.value_or("")));
 }
 
 bool KillSession::stop_requested() { return interrupting != 0; }

@@ -5,6 +5,8 @@
 
 #include <signal.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "vtutils/platform/win32_types.h"
@@ -28,7 +30,9 @@ class KillSession : public vtuKillWatch {
   void suspended(DWORD id) override;
   void terminating(DWORD id) override;
   // Where vtutil dump would write without --output: not into system folders.
-  CString dump_file(const vtuProcess& process) override;
+  std::optional<CString> dump_file(const vtuProcess& process) override;
+  // Warns why a dump was not written.
+  void dumped(const vtuProcess& process, const CString& path, DWORD error) override;
   bool stop_requested() override;
 
  private:
@@ -38,4 +42,6 @@ class KillSession : public vtuKillWatch {
   int ended_ = 0;
   int expected_ = 0;
   std::vector<DWORD> suspended_;
+  // The destination dump_file chose last.
+  std::optional<std::string> dump_destination_;
 };
