@@ -2,8 +2,8 @@
 // file (UTF-16 as Windows exports it, or REGEDIT4) to the registry store, all of it or nothing;
 // `export` writes a key and the keys below it as regedit writes them.
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -24,14 +24,11 @@ struct ExportOptions {
 
 // Writes `bytes` to the file `path`, replacing what it held, or ends the command with the reason.
 void write_file(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  const bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) ==
-                                              bytes.size();
-  const int error = errno;
-  if (file != nullptr && std::fclose(file) != 0 && written) {
-    fail_command("reg export", "cannot write " + path + ": " + std::strerror(errno));
-  }
-  if (!written) fail_command("reg export", "cannot write " + path + ": " + std::strerror(error));
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  // The stream fails at the first system call that does, which leaves its errno.
+  if (!file) fail_command("reg export", "cannot write " + path + ": " + std::strerror(errno));
 }
 
 }  // namespace
