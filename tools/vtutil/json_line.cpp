@@ -5,7 +5,6 @@
 #include <string>
 
 #include "command_failure.h"
-#include "escaped.h"
 #include "vtutils/platform/text.h"
 
 namespace {
@@ -35,14 +34,17 @@ void append_code_point(std::string& json, char32_t c) {
   }
 }
 
-// `text` as a JSON string. wchar_t holds whole code points here, so no surrogate pairs arise.
+// `text` as a JSON string: its characters in the code page, or, when it is not valid text there,
+// its bytes with those above 0x7F as lone surrogates. wchar_t holds whole code points here, so no
+// surrogate pairs arise.
 std::string quoted(std::string_view text) {
   std::string json = "\"";
-  if (valid_text(text)) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
-        CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-        static_cast<int>(wide.size()))));
+  std::wstring wide(text.size(), L'\0');
+  const int length =
+      MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                          wide.data(), static_cast<int>(wide.size()));
+  if (length > 0 || text.empty()) {
+    wide.resize(static_cast<std::size_t>(length));
     for (const wchar_t c : wide) append_code_point(json, static_cast<char32_t>(c));
   } else {
     for (const char c : text) {
