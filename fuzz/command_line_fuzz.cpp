@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "win32/command_line.h"
+#include "win32/launch/command_line.h"
 
 namespace {
 

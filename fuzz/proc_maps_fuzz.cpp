@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "win32/proc_maps_linux.h"
+#include "win32/process/proc_maps_linux.h"
 
 namespace {
 

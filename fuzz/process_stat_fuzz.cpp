@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "win32/process_stat_linux.h"
+#include "win32/process/process_stat_linux.h"
 
 namespace {
 

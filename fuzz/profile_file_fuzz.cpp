@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "win32/private_profile_file.h"
+#include "win32/settings/private_profile_file.h"
 #include "written_lines.h"
 
 namespace {

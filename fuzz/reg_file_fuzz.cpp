@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "vtplatform/win32/registry.h"
-#include "win32/ansi_text.h"
-#include "win32/reg_file.h"
+#include "win32/settings/reg_file.h"
+#include "win32/text/ansi_text.h"
 #include "written_lines.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "win32/unique_fd.h"
+#include "win32/core/unique_fd.h"
 
 extern char** environ;
 

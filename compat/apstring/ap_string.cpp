@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "win32/code_pages.h"
+#include "win32/text/code_pages.h"
 
 namespace {
 

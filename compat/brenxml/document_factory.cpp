@@ -18,8 +18,8 @@
 
 #include "brenxml/xml_text.h"
 #include "vtplatform/win32/error.h"
-#include "win32/shared_text_file.h"
-#include "win32/sibling_file.h"
+#include "win32/files/sibling_file.h"
+#include "win32/settings/shared_text_file.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "win32/sibling_file.h"
+#include "win32/files/sibling_file.h"
 
 namespace brenxml {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <unicode/utf8.h>
 
-#include "win32/code_pages.h"
+#include "win32/text/code_pages.h"
 
 namespace vtplatform {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "win32/code_pages.h"
+#include "win32/text/code_pages.h"
 
 namespace vtplatform {
 

@@ -13,8 +13,8 @@
 #include "mfc/file_dialog_presenters.h"
 #include "vtplatform/mfc/win_app.h"
 #include "vtplatform/win32/module.h"
-#include "win32/ansi_text.h"
-#include "win32/shell_items.h"
+#include "win32/files/shell_items.h"
+#include "win32/text/ansi_text.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <system_error>
 
 #include "vtplatform/mfc/file_dialog_presenter.h"
-#include "win32/code_pages.h"
-#include "win32/unique_fd.h"
+#include "win32/core/unique_fd.h"
+#include "win32/text/code_pages.h"
 
 extern char** environ;
 

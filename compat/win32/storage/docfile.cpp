@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "win32/errno_error.h"
-#include "win32/file_name.h"
+#include "win32/core/errno_error.h"
+#include "win32/core/unique_fd.h"
+#include "win32/files/file_name.h"
 #include "win32/storage/storage_objects.h"
-#include "win32/unique_fd.h"
 
 namespace vtplatform::storage {
 namespace {

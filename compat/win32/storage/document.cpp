@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <vector>
 
-#include "win32/file_info.h"
-#include "win32/sibling_file.h"
-#include "win32/unique_fd.h"
+#include "win32/core/unique_fd.h"
+#include "win32/files/file_info.h"
+#include "win32/files/sibling_file.h"
 
 namespace vtplatform::storage {
 namespace {

@@ -11,12 +11,12 @@
 #include <limits>
 #include <string>
 
-#include "win32/code_pages.h"
-#include "win32/errno_error.h"
-#include "win32/file_info.h"
-#include "win32/storage/com_object.h"
+#include "win32/core/com_object.h"
+#include "win32/core/errno_error.h"
+#include "win32/core/unique_fd.h"
+#include "win32/files/file_info.h"
 #include "win32/storage/compound_file.h"
-#include "win32/unique_fd.h"
+#include "win32/text/code_pages.h"
 
 namespace vtplatform::cfb {
 namespace {

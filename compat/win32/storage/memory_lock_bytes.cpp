@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "vtplatform/win32/storage.h"
-#include "win32/storage/com_object.h"
+#include "win32/core/com_object.h"
 
 namespace vtplatform {
 namespace {

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "win32/code_pages.h"
 #include "vtplatform/win32/com_ptr.h"
-#include "win32/storage/com_object.h"
+#include "win32/core/com_object.h"
 #include "win32/storage/storage_objects.h"
+#include "win32/text/code_pages.h"
 
 namespace vtplatform::storage {
 namespace {

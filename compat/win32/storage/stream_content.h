@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "win32/core/unique_fd.h"
 #include "win32/storage/compound_file.h"
-#include "win32/unique_fd.h"
 
 namespace vtplatform::storage {
 

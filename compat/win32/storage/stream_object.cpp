@@ -4,9 +4,9 @@
 #include <limits>
 #include <vector>
 
-#include "win32/code_pages.h"
-#include "win32/storage/com_object.h"
+#include "win32/core/com_object.h"
 #include "win32/storage/storage_objects.h"
+#include "win32/text/code_pages.h"
 
 namespace vtplatform::storage {
 namespace {
