@@ -1,6 +1,7 @@
 // The ANSI code pages that the locale-bound tests run under, each with sample text of its own
-// script. vtutils_code_page_tests runs once for every code page of the table (CTest sets LC_ALL);
-// its tests read the row of the code page they run under, so each test is written once.
+// script. The test suites whose names end in CodePage run once for every code page of the table
+// (CTest sets LC_ALL); they read the row of the code page they run under, so each test is written
+// once.
 #pragma once
 
 #include "vtutils/platform/win32_types.h"

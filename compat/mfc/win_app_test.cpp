@@ -74,12 +74,13 @@ TEST_F(WinAppProfileTest, RegistryProfileLivesUnderTheApplicationsKey) {
 }
 
 TEST_F(WinAppProfileTest, WithoutANameTheProgramNamesTheProfile) {
+  const std::string program = std::filesystem::read_symlink("/proc/self/exe").filename().string();
   CWinApp app;
   app.SetRegistryKey("Brennic");
-  EXPECT_STREQ(app.m_pszProfileName, "vtutils_unit_tests");
+  EXPECT_EQ(std::string(app.m_pszProfileName), program);
   CWinApp ini;
   EXPECT_TRUE(ini.WriteProfileString("S", "k", "v"));
-  EXPECT_STREQ(ini.m_pszProfileName, "vtutils_unit_tests.ini");
+  EXPECT_EQ(std::string(ini.m_pszProfileName), program + ".ini");
 }
 
 TEST_F(WinAppProfileTest, IniProfileInTheDefaultOrTheHostsFile) {

@@ -25,14 +25,14 @@ namespace fs = std::filesystem;
 using vtutils::testing::ScopedEnv;
 using vtutils::testing::TempDir;
 
-class PersistentFileDialogTest : public ::testing::Test {
+class PersistentFileDialogCodePage : public ::testing::Test {
  protected:
-  PersistentFileDialogTest() {
+  PersistentFileDialogCodePage() {
     app_.SetRegistryKey("VTUtilsTests");
     previous_presenter_ = vtplatform::set_file_dialog_presenter(presenter_);
     fs::current_path(work_.path());
   }
-  ~PersistentFileDialogTest() override {
+  ~PersistentFileDialogCodePage() override {
     vtplatform::set_file_dialog_presenter(previous_presenter_);
     fs::current_path(saved_folder_);
   }
@@ -58,7 +58,7 @@ class PersistentFileDialogTest : public ::testing::Test {
   TempDir config_;
   TempDir work_;
   ScopedEnv config_home_{"XDG_CONFIG_HOME", config_.str()};
-  CWinApp app_{"PersistentFileDialogTest"};
+  CWinApp app_{"PersistentFileDialogCodePage"};
   std::shared_ptr<vtplatform::ScriptedFileDialogPresenter> presenter_ =
       std::make_shared<vtplatform::ScriptedFileDialogPresenter>();
   std::shared_ptr<vtplatform::FileDialogPresenter> previous_presenter_;
@@ -66,7 +66,7 @@ class PersistentFileDialogTest : public ::testing::Test {
   mutable std::vector<vtplatform::FileDialogRequest> requests_;
 };
 
-TEST_F(PersistentFileDialogTest, FirstRunStoresTheChosenFilesFolderAndTheNextRunOpensThere) {
+TEST_F(PersistentFileDialogCodePage, FirstRunStoresTheChosenFilesFolderAndTheNextRunOpensThere) {
   const std::string drawings = folder(word_);
   presenter_->add_answer({drawings + "/" + word_ + ".drw"});
   vtuPersistentFileDialog first = dialog(0, FALSE);
@@ -86,7 +86,7 @@ TEST_F(PersistentFileDialogTest, FirstRunStoresTheChosenFilesFolderAndTheNextRun
   EXPECT_EQ(stored(), drawings);
 }
 
-TEST_F(PersistentFileDialogTest, DeletedFolderFallsBackAndIsOverwrittenEvenOnCancel) {
+TEST_F(PersistentFileDialogCodePage, DeletedFolderFallsBackAndIsOverwrittenEvenOnCancel) {
   app_.WriteProfileString("Dialogs", "Drawings", folder("gone").c_str());
   fs::remove(work_.path() / "gone");
   presenter_->add_cancel();
@@ -95,7 +95,7 @@ TEST_F(PersistentFileDialogTest, DeletedFolderFallsBackAndIsOverwrittenEvenOnCan
   EXPECT_EQ(stored(), work_.str());
 }
 
-TEST_F(PersistentFileDialogTest, DefaultFolderServesWhileNothingIsStored) {
+TEST_F(PersistentFileDialogCodePage, DefaultFolderServesWhileNothingIsStored) {
   const std::string fallback = folder("default");
   presenter_->add_cancel();
   EXPECT_EQ(dialog(0, FALSE, fallback.c_str()).DoModal(), IDCANCEL);
@@ -103,7 +103,7 @@ TEST_F(PersistentFileDialogTest, DefaultFolderServesWhileNothingIsStored) {
   EXPECT_EQ(stored(), fallback);
 }
 
-TEST_F(PersistentFileDialogTest, ClassicMultipleSelectionOpensWithRoomFor26101Characters) {
+TEST_F(PersistentFileDialogCodePage, ClassicMultipleSelectionOpensWithRoomFor26101Characters) {
   const std::string set = folder("set");
   presenter_->add_answer({set + "/a.drw", set + "/b.drw"});
   vtuPersistentFileDialog classic = dialog(OFN_ALLOWMULTISELECT, FALSE);
@@ -120,7 +120,7 @@ TEST_F(PersistentFileDialogTest, ClassicMultipleSelectionOpensWithRoomFor26101Ch
   EXPECT_EQ(larger.buffer_size(), 30000u);  // never shrinks
 }
 
-TEST_F(PersistentFileDialogTest, VistaSelectionGrowsTheBufferToExactlyItsSize) {
+TEST_F(PersistentFileDialogCodePage, VistaSelectionGrowsTheBufferToExactlyItsSize) {
   const std::string set = folder(word_);
   std::vector<std::string> paths;
   std::string expected = set;
@@ -145,7 +145,7 @@ TEST_F(PersistentFileDialogTest, VistaSelectionGrowsTheBufferToExactlyItsSize) {
   EXPECT_EQ(fitting.buffer_size(), MAX_PATH);
 }
 
-TEST_F(PersistentFileDialogTest, FolderWritesOnlyAfterRestoreAndSetsFoldersOfFiles) {
+TEST_F(PersistentFileDialogCodePage, FolderWritesOnlyAfterRestoreAndSetsFoldersOfFiles) {
   { const vtuPersistentFolder unused; }
   EXPECT_EQ(stored(), "none");
 

@@ -63,7 +63,8 @@ TEST(ProcessModules, OwnProcessStartsWithItsExecutable) {
     ASSERT_GE(modules.size(), 2u);
     EXPECT_EQ(full_path(process, modules[0]), own_executable());
     EXPECT_EQ(full_path(process, nullptr), own_executable());
-    EXPECT_EQ(base_name(process, nullptr), "vtutils_unit_tests");
+    EXPECT_EQ(base_name(process, nullptr),
+              std::filesystem::path(own_executable()).filename().string());
     // The library that holds these functions is a module, with the loader's base as its handle.
     Dl_info info{};
     ASSERT_NE(::dladdr(reinterpret_cast<void*>(&K32EnumProcessModules), &info), 0);
@@ -124,7 +125,8 @@ TEST(ProcessModules, NamesAreTruncatedButTheImageNameIsNot) {
   char buffer[8];
   std::fill(std::begin(buffer), std::end(buffer), 'x');
   ASSERT_EQ(K32GetModuleBaseNameA(GetCurrentProcess(), nullptr, buffer, 5), 4u);
-  EXPECT_STREQ(buffer, "vtut");
+  EXPECT_EQ(std::string(buffer),
+            std::filesystem::path(executable).filename().string().substr(0, 4));
   ASSERT_EQ(K32GetModuleFileNameExA(GetCurrentProcess(), nullptr, buffer, sizeof buffer), 7u);
   EXPECT_EQ(std::string(buffer), executable.substr(0, 7));
   EXPECT_EQ(K32GetModuleBaseNameA(GetCurrentProcess(), nullptr, buffer, 0), 0u);

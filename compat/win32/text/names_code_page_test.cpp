@@ -22,7 +22,7 @@ using vtutils::testing::code_page_samples;
 using vtutils::testing::ScopedEnv;
 using vtutils::testing::TempDir;
 
-class NamesTest : public ::testing::Test {
+class NamesCodePage : public ::testing::Test {
  protected:
   TempDir dir_;
   ScopedEnv config_{"XDG_CONFIG_HOME", dir_.str()};
@@ -45,7 +45,7 @@ void set_string(HKEY key, const std::string& name, const std::string& text) {
             ERROR_SUCCESS);
 }
 
-TEST_F(NamesTest, RegistryKeysAndValuesKeepTheirCharactersWhole) {
+TEST_F(NamesCodePage, RegistryKeysAndValuesKeepTheirCharactersWhole) {
   HKEY parent = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Names", 0, nullptr, 0, KEY_ALL_ACCESS,
                             nullptr, &parent, nullptr),
@@ -77,7 +77,7 @@ TEST_F(NamesTest, RegistryKeysAndValuesKeepTheirCharactersWhole) {
 
 // A lead byte at the end of a name would take the quote or bracket written after it for its
 // trail byte, and the name would not read back: such names are refused, and such text is kept.
-TEST_F(NamesTest, NamesEndingInALeadByteAloneAreRefused) {
+TEST_F(NamesCodePage, NamesEndingInALeadByteAloneAreRefused) {
   int lead = 0x81;
   while (lead <= 0xff && !IsDBCSLeadByte(static_cast<BYTE>(lead))) ++lead;
   if (lead > 0xff) GTEST_SKIP() << "the code page has no lead bytes";
@@ -103,7 +103,7 @@ TEST_F(NamesTest, NamesEndingInALeadByteAloneAreRefused) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(NamesTest, IniSectionsAndKeysKeepTheirCharactersWhole) {
+TEST_F(NamesCodePage, IniSectionsAndKeysKeepTheirCharactersWhole) {
   const char* file = "names.ini";
   ASSERT_TRUE(WritePrivateProfileStringA(word_.c_str(), upper_.c_str(), "upper", file));
   ASSERT_TRUE(WritePrivateProfileStringA(word_.c_str(), lower_.c_str(), "lower", file));
@@ -122,7 +122,7 @@ TEST_F(NamesTest, IniSectionsAndKeysKeepTheirCharactersWhole) {
   EXPECT_EQ(sections, word_);
 }
 
-TEST_F(NamesTest, QuestionMarkInAPatternStandsForOneCharacter) {
+TEST_F(NamesCodePage, QuestionMarkInAPatternStandsForOneCharacter) {
   vtutils::testing::write_file(dir_.path() / (word_ + ".txt"), "");
   vtutils::testing::write_file(dir_.path() / "ab.txt", "");
   const std::string pattern =
