@@ -14,12 +14,14 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
 #include "win32/core/unique_fd.h"
 #include "win32/files/file_info.h"
 #include "win32/files/file_name.h"
 #include "win32/files/sibling_file.h"
 
+using vtplatform::retry_on_eintr;
 using vtplatform::set_last_error_for_path;
 using vtplatform::UniqueFd;
 
@@ -35,27 +37,23 @@ std::string_view last_component(std::string_view path) {
 // Copies the whole content of `from` to `to`; 0 or the errno of the failure.
 int copy_content(int from, int to) {
   for (;;) {
-    const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+    const ssize_t copied = retry_on_eintr(
+        [&] { return ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0); });
     if (copied == 0) return 0;
     if (copied > 0) continue;
-    if (errno == EINTR) continue;
     if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return errno;
     break;  // the kernel cannot copy between these two files; copy through a buffer
   }
   std::vector<char> buffer(1 << 16);
   for (;;) {
-    const ssize_t got = ::read(from, buffer.data(), buffer.size());
+    const ssize_t got = retry_on_eintr([&] { return ::read(from, buffer.data(), buffer.size()); });
     if (got == 0) return 0;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
+    if (got < 0) return errno;
     for (ssize_t written = 0; written < got;) {
-      const ssize_t put = ::write(to, buffer.data() + written, static_cast<size_t>(got - written));
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return errno;
-      }
+      const ssize_t put = retry_on_eintr([&] {
+        return ::write(to, buffer.data() + written, static_cast<size_t>(got - written));
+      });
+      if (put < 0) return errno;
       written += put;
     }
   }

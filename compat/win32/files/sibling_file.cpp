@@ -14,6 +14,8 @@
 #include <fstream>
 #include <memory>
 
+#include "win32/core/eintr.h"
+
 namespace vtplatform {
 namespace {
 
@@ -53,10 +55,7 @@ bool lock_sibling(int fd, int command) {
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
   lock.l_len = 1;
-  while (::fcntl(fd, command, &lock) != 0) {
-    if (errno != EINTR) return false;
-  }
-  return true;
+  return retry_on_eintr([&] { return ::fcntl(fd, command, &lock); }) == 0;
 }
 
 // Creates a file from `path`, which ends in XXXXXX, and locks it. Another writer may take the new
@@ -155,11 +154,9 @@ int replace_file(const std::string& target, std::string_view text, mode_t new_ri
   if (!sibling.valid()) return errno;
   if (::fchmod(sibling.fd(), rights) != 0) return errno;
   while (!text.empty()) {
-    const ssize_t put = ::write(sibling.fd(), text.data(), text.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
+    const ssize_t put =
+        retry_on_eintr([&] { return ::write(sibling.fd(), text.data(), text.size()); });
+    if (put < 0) return errno;
     text.remove_prefix(static_cast<std::size_t>(put));
   }
   return sibling.rename_to_target();

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "vtplatform/win32/error.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
 #include "win32/core/unique_fd.h"
 #include "win32/files/sibling_file.h"
@@ -32,12 +33,9 @@ UniqueFd lock_file(const std::string& lock_path, int operation, mode_t rights, i
   if (!lock.valid()) return lock;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
   const int mode = wait_ms < 0 ? operation : operation | LOCK_NB;
-  while (::flock(lock.get(), mode) != 0) {
-    if (errno == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } else if (errno != EINTR) {
-      return UniqueFd();
-    }
+  while (retry_on_eintr([&] { return ::flock(lock.get(), mode); }) != 0) {
+    if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) return UniqueFd();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return lock;
 }
@@ -48,12 +46,9 @@ LONG read_text(const std::string& path, std::string& text) {
   if (!fd.valid()) return errno == ENOENT ? ERROR_SUCCESS : win32_error_from_errno(errno);
   char buffer[16384];
   for (;;) {
-    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    const ssize_t got = retry_on_eintr([&] { return ::read(fd.get(), buffer, sizeof buffer); });
     if (got == 0) return ERROR_SUCCESS;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return win32_error_from_errno(errno);
-    }
+    if (got < 0) return win32_error_from_errno(errno);
     text.append(buffer, static_cast<std::size_t>(got));
   }
 }
