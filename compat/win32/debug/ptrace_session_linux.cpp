@@ -18,7 +18,7 @@
 #include "vtplatform/win32/error.h"
 #include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
-#include "win32/process/proc_maps_linux.h"
+#include "win32/core/read_file.h"
 #include "win32/process/process_stat_linux.h"
 
 namespace vtplatform {
@@ -36,7 +36,7 @@ constexpr auto kExitReportTimeout = 1s;
 // The process id of the process's tracer from /proc/PID/status; 0 when it is not traced, nothing
 // when the process is gone.
 std::optional<long> tracer_of(pid_t pid) {
-  const auto status = read_proc_file("/proc/" + std::to_string(pid) + "/status");
+  const auto status = read_file("/proc/" + std::to_string(pid) + "/status");
   if (!status) return std::nullopt;
   constexpr std::string_view kField = "\nTracerPid:";
   const auto at = status->find(kField);

@@ -11,10 +11,11 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
+#include <string_view>
 
 #include "win32/core/eintr.h"
+#include "win32/core/read_file.h"
 
 namespace vtplatform {
 namespace {
@@ -136,13 +137,12 @@ int SiblingFile::rename_to_target(bool keep_existing) {
 
 mode_t new_file_rights() {
   // umask(2) cannot read the mask without changing it for every thread for a moment.
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("Umask:")) {
-      return 0666 & ~static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-    }
-  }
-  return 0644;
+  const auto status = read_file("/proc/self/status");
+  constexpr std::string_view kField = "\nUmask:";
+  const auto at = status ? status->find(kField) : std::string::npos;
+  if (at == std::string::npos) return 0644;
+  const unsigned long mask = std::strtoul(status->c_str() + at + kField.size(), nullptr, 8);
+  return 0666 & ~static_cast<mode_t>(mask);
 }
 
 int replace_file(const std::string& target, std::string_view text, mode_t new_rights) {
