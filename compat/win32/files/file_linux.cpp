@@ -16,6 +16,7 @@
 #include "vtplatform/win32/file.h"
 #include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/core/unique_fd.h"
 #include "win32/files/file_info.h"
 #include "win32/files/file_name.h"
@@ -160,44 +161,48 @@ BOOL SetCurrentDirectoryA(LPCSTR path) {
   return TRUE;
 }
 
+// The name goes through the code-page engine; its failure is the name's.
 DWORD GetFullPathNameW(LPCWSTR file_name, DWORD buffer_length, LPWSTR buffer,
                        LPWSTR* file_part) {
-  if (file_name == nullptr || *file_name == L'\0') {
-    SetLastError(ERROR_INVALID_NAME);
-    return 0;
-  }
-  std::wstring_view name(file_name);
-  std::wstring full;
-  if (!name.starts_with(L'/')) {
-    char folder[PATH_MAX];
-    if (GetCurrentDirectoryA(sizeof folder, folder) == 0) return 0;
-    full = vtplatform::wide_file_name(folder);
-  }
-  full.push_back(L'/');
-  full.append(name);
-
-  // Resolve the text: empty and "." elements go, ".." takes the element before it with it.
-  std::vector<std::wstring_view> elements;
-  std::wstring_view rest = full;
-  while (!rest.empty()) {
-    const auto slash = rest.find(L'/');
-    const std::wstring_view element = rest.substr(0, slash);
-    rest = slash == std::wstring_view::npos ? std::wstring_view() : rest.substr(slash + 1);
-    if (element.empty() || element == L".") continue;
-    if (element == L"..") {
-      if (!elements.empty()) elements.pop_back();
-    } else {
-      elements.push_back(element);
+  return vtplatform::without_exceptions(DWORD{0}, ERROR_INVALID_NAME, [&]() -> DWORD {
+    if (file_name == nullptr || *file_name == L'\0') {
+      SetLastError(ERROR_INVALID_NAME);
+      return 0;
     }
-  }
-  std::wstring result;
-  for (std::wstring_view element : elements) result.append(L"/").append(element);
-  const bool trailing_separator = name.ends_with(L'/') && !elements.empty();
-  if (result.empty() || trailing_separator) result.push_back(L'/');
+    std::wstring_view name(file_name);
+    std::wstring full;
+    if (!name.starts_with(L'/')) {
+      char folder[PATH_MAX];
+      if (GetCurrentDirectoryA(sizeof folder, folder) == 0) return 0;
+      full = vtplatform::wide_file_name(folder);
+    }
+    full.push_back(L'/');
+    full.append(name);
 
-  const DWORD length = vtplatform::copy_out<wchar_t>(result, buffer, buffer_length);
-  if (file_part != nullptr && length == result.size()) {
-    *file_part = trailing_separator || elements.empty() ? nullptr : buffer + result.rfind(L'/') + 1;
-  }
-  return length;
+    // Resolve the text: empty and "." elements go, ".." takes the element before it with it.
+    std::vector<std::wstring_view> elements;
+    std::wstring_view rest = full;
+    while (!rest.empty()) {
+      const auto slash = rest.find(L'/');
+      const std::wstring_view element = rest.substr(0, slash);
+      rest = slash == std::wstring_view::npos ? std::wstring_view() : rest.substr(slash + 1);
+      if (element.empty() || element == L".") continue;
+      if (element == L"..") {
+        if (!elements.empty()) elements.pop_back();
+      } else {
+        elements.push_back(element);
+      }
+    }
+    std::wstring result;
+    for (std::wstring_view element : elements) result.append(L"/").append(element);
+    const bool trailing_separator = name.ends_with(L'/') && !elements.empty();
+    if (result.empty() || trailing_separator) result.push_back(L'/');
+
+    const DWORD length = vtplatform::copy_out<wchar_t>(result, buffer, buffer_length);
+    if (file_part != nullptr && length == result.size()) {
+      *file_part =
+          trailing_separator || elements.empty() ? nullptr : buffer + result.rfind(L'/') + 1;
+    }
+    return length;
+  });
 }
