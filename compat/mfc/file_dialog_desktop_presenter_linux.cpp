@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "vtplatform/mfc/file_dialog_presenter.h"
+#include "win32/core/eintr.h"
 #include "win32/core/unique_fd.h"
 #include "win32/text/code_pages.h"
 
@@ -92,10 +93,7 @@ class ToolProcess {
   // itself (SIGCHLD ignored), so that no exit code is left to learn.
   std::optional<int> wait() {
     int status = 0;
-    pid_t result;
-    do {
-      result = ::waitpid(pid_, &status, 0);
-    } while (result < 0 && errno == EINTR);
+    const pid_t result = retry_on_eintr([&] { return ::waitpid(pid_, &status, 0); });
     pid_ = 0;
     if (result < 0) return std::nullopt;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -150,12 +148,9 @@ std::optional<ToolResult> run_tool(const std::string& program,
   ToolResult result;
   char chunk[4096];
   for (;;) {
-    const ssize_t got = ::read(read_end.get(), chunk, sizeof chunk);
-    if (got > 0) {
-      result.output.append(chunk, static_cast<std::size_t>(got));
-    } else if (got == 0 || errno != EINTR) {
-      break;
-    }
+    const ssize_t got = retry_on_eintr([&] { return ::read(read_end.get(), chunk, sizeof chunk); });
+    if (got <= 0) break;
+    result.output.append(chunk, static_cast<std::size_t>(got));
   }
   result.exit_code = process.wait();
   return result;

@@ -39,6 +39,12 @@ DWORD win32_error_from_errno(int error) {
   }
 }
 
+DWORD win32_error_from(std::error_code error) {
+  const bool is_errno =
+      error.category() == std::generic_category() || error.category() == std::system_category();
+  return is_errno ? win32_error_from_errno(error.value()) : ERROR_GEN_FAILURE;
+}
+
 DWORD win32_error_for_path(int error, const char* path) {
   if (error != ENOENT || path == nullptr) return win32_error_from_errno(error);
   std::string folder(path);

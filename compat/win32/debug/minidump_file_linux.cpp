@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "vtplatform/win32/error.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
 #include "win32/text/code_pages.h"
 
@@ -27,8 +28,8 @@ DumpFile::DumpFile(int fd, std::uint32_t stream_count)
 void DumpFile::write_at(std::uint64_t offset, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0 && error_ == 0) {
-    const ssize_t written = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
-    if (written < 0 && errno == EINTR) continue;
+    const ssize_t written =
+        retry_on_eintr([&] { return ::pwrite(fd_, bytes, size, static_cast<off_t>(offset)); });
     if (written <= 0) {
       error_ = written < 0 ? win32_error_from_errno(errno) : ERROR_DISK_FULL;
       return;

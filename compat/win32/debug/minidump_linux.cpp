@@ -7,6 +7,7 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/process.h"
+#include "win32/core/read_file.h"
 #include "win32/debug/minidump_streams_linux.h"
 #include "win32/debug/ptrace_session_linux.h"
 #include "win32/files/file_object.h"
@@ -27,7 +28,7 @@ DWORD write_dump(int fd, const ProcessStat& stat, const PtraceSession& session,
   using namespace minidump;
   const pid_t pid = session.pid();
   const ProcessMemory memory(pid);
-  const auto maps = read_proc_file("/proc/" + std::to_string(pid) + "/maps");
+  const auto maps = read_file("/proc/" + std::to_string(pid) + "/maps");
   if (!memory.valid() || !maps) return ERROR_ACCESS_DENIED;
   const DumpSource source{pid,  stat, memory, parse_memory_regions(*maps),
                           parse_mapped_modules(*maps), session.threads(), type};

@@ -5,6 +5,7 @@
 #include <set>
 #include <string_view>
 
+#include "win32/core/read_file.h"
 #include "win32/debug/minidump_context_linux.h"
 #include "win32/debug/minidump_streams_linux.h"
 
@@ -45,7 +46,7 @@ std::vector<Range> merged(std::vector<Range> ranges) {
 // memory, for example, reserves terabytes that nobody wants in a dump.
 std::set<std::uint64_t> excluded_from_dumps(pid_t pid) {
   std::set<std::uint64_t> excluded;
-  const auto smaps = read_proc_file("/proc/" + std::to_string(pid) + "/smaps");
+  const auto smaps = read_file("/proc/" + std::to_string(pid) + "/smaps");
   if (!smaps) return excluded;
   std::string_view text = *smaps;
   std::uint64_t current = 0;

@@ -14,6 +14,8 @@
 #include <map>
 #include <string>
 
+#include "win32/core/read_file.h"
+
 namespace vtplatform::minidump {
 namespace {
 
@@ -112,7 +114,7 @@ void write_linux_streams(DumpFile& file, const DumpSource& source) {
       {kLinuxMapsStream, proc_path(source.pid, "maps")},
   };
   for (const auto& [type, path] : streams) {
-    if (const auto text = read_proc_file(path)) {
+    if (const auto text = read_file(path)) {
       file.add_stream(type, file.append(text->data(), text->size()));
     }
   }

@@ -12,6 +12,8 @@
 #include <limits>
 #include <string>
 
+#include "win32/core/eintr.h"
+
 namespace vtplatform {
 namespace {
 
@@ -57,9 +59,10 @@ std::size_t ProcessMemory::read(std::uint64_t address, void* buffer, std::size_t
   // never readable.
   constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
   while (done < size && address + done <= kMaxOffset) {
-    const ssize_t count = ::pread(fd_.get(), static_cast<char*>(buffer) + done, size - done,
-                                  static_cast<off_t>(address + done));
-    if (count < 0 && errno == EINTR) continue;
+    const ssize_t count = retry_on_eintr([&] {
+      return ::pread(fd_.get(), static_cast<char*>(buffer) + done, size - done,
+                     static_cast<off_t>(address + done));
+    });
     if (count <= 0) break;
     done += static_cast<std::size_t>(count);
   }

@@ -16,8 +16,9 @@
 #include <thread>
 
 #include "vtplatform/win32/error.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
-#include "win32/process/proc_maps_linux.h"
+#include "win32/core/read_file.h"
 #include "win32/process/process_stat_linux.h"
 
 namespace vtplatform {
@@ -35,7 +36,7 @@ constexpr auto kExitReportTimeout = 1s;
 // The process id of the process's tracer from /proc/PID/status; 0 when it is not traced, nothing
 // when the process is gone.
 std::optional<long> tracer_of(pid_t pid) {
-  const auto status = read_proc_file("/proc/" + std::to_string(pid) + "/status");
+  const auto status = read_file("/proc/" + std::to_string(pid) + "/status");
   if (!status) return std::nullopt;
   constexpr std::string_view kField = "\nTracerPid:";
   const auto at = status->find(kField);
@@ -59,14 +60,14 @@ StopResult wait_for_stop(pid_t tid, int& pending_signal) {
   const auto deadline = std::chrono::steady_clock::now() + kStopTimeout;
   for (;;) {
     int status = 0;
-    const pid_t waited = ::waitpid(tid, &status, __WALL | WNOHANG);
+    const pid_t waited = retry_on_eintr([&] { return ::waitpid(tid, &status, __WALL | WNOHANG); });
     if (waited == tid) {
       if (WIFEXITED(status) || WIFSIGNALED(status)) return StopResult::kEnded;
       if (WIFSTOPPED(status)) {
         if ((status >> 16) == 0) pending_signal = WSTOPSIG(status);
         return StopResult::kStopped;
       }
-    } else if (waited < 0 && errno != EINTR) {
+    } else if (waited < 0) {
       return StopResult::kEnded;  // ECHILD: the thread is gone and someone else reaped it
     }
     if (std::chrono::steady_clock::now() >= deadline) return StopResult::kTimedOut;

@@ -13,6 +13,7 @@
 #include "vtplatform/win32/file.h"
 #include "vtplatform/win32/handle.h"
 #include "win32/core/errno_error.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/files/file_name.h"
 #include "win32/files/file_object.h"
 
@@ -82,35 +83,40 @@ HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD, LPSECURITY_ATT
   return vtplatform::open_handle(std::make_shared<vtplatform::FileObject>(std::move(fd)));
 }
 
+// The wide functions convert names through the code-page engine; its failure is the name's.
 HANDLE CreateFileW(LPCWSTR file_name, DWORD desired_access, DWORD share_mode,
                    LPSECURITY_ATTRIBUTES security, DWORD creation_disposition,
                    DWORD flags_and_attributes, HANDLE template_file) {
-  if (file_name == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  const auto name = vtplatform::narrow_file_name(file_name);
-  if (!name) {
-    SetLastError(ERROR_INVALID_NAME);
-    return INVALID_HANDLE_VALUE;
-  }
-  return CreateFileA(name->c_str(), desired_access, share_mode, security, creation_disposition,
-                     flags_and_attributes, template_file);
+  return vtplatform::without_exceptions(INVALID_HANDLE_VALUE, ERROR_INVALID_NAME, [&]() -> HANDLE {
+    if (file_name == nullptr) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return INVALID_HANDLE_VALUE;
+    }
+    const auto name = vtplatform::narrow_file_name(file_name);
+    if (!name) {
+      SetLastError(ERROR_INVALID_NAME);
+      return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileA(name->c_str(), desired_access, share_mode, security, creation_disposition,
+                       flags_and_attributes, template_file);
+  });
 }
 
 DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR buffer, DWORD buffer_length, DWORD) {
-  const auto object = vtplatform::find_handle_as<vtplatform::FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
-  const std::string link = "/proc/self/fd/" + std::to_string(object->fd());
-  char target[PATH_MAX];
-  const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
-  if (length <= 0 || length == sizeof target) {
-    SetLastError(length < 0 ? vtplatform::win32_error_from_errno(errno) : ERROR_PATH_NOT_FOUND);
-    return 0;
-  }
-  const std::wstring path = vtplatform::wide_file_name({target, static_cast<size_t>(length)});
-  return vtplatform::copy_out<wchar_t>(path, buffer, buffer_length);
+  return vtplatform::without_exceptions(DWORD{0}, ERROR_NO_UNICODE_TRANSLATION, [&]() -> DWORD {
+    const auto object = vtplatform::find_handle_as<vtplatform::FileObject>(file);
+    if (object == nullptr) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return 0;
+    }
+    const std::string link = "/proc/self/fd/" + std::to_string(object->fd());
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+    if (length <= 0 || length == sizeof target) {
+      SetLastError(length < 0 ? vtplatform::win32_error_from_errno(errno) : ERROR_PATH_NOT_FOUND);
+      return 0;
+    }
+    const std::wstring path = vtplatform::wide_file_name({target, static_cast<size_t>(length)});
+    return vtplatform::copy_out<wchar_t>(path, buffer, buffer_length);
+  });
 }

@@ -6,6 +6,7 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
 #include "win32/files/file_object.h"
 
@@ -53,8 +54,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes, DWORD* written, LPOVERL
   const auto* data = static_cast<const char*>(buffer);
   DWORD done = 0;
   while (done < bytes) {
-    const ssize_t count = ::write(object->fd(), data + done, bytes - done);
-    if (count < 0 && errno == EINTR) continue;
+    const ssize_t count = vtplatform::retry_on_eintr(
+        [&] { return ::write(object->fd(), data + done, bytes - done); });
     if (count < 0) {
       // EBADF: the descriptor was not opened for writing.
       SetLastError(errno == EBADF ? ERROR_ACCESS_DENIED : vtplatform::win32_error_from_errno(errno));

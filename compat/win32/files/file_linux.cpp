@@ -14,12 +14,15 @@
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/core/unique_fd.h"
 #include "win32/files/file_info.h"
 #include "win32/files/file_name.h"
 #include "win32/files/sibling_file.h"
 
+using vtplatform::retry_on_eintr;
 using vtplatform::set_last_error_for_path;
 using vtplatform::UniqueFd;
 
@@ -35,27 +38,23 @@ std::string_view last_component(std::string_view path) {
 // Copies the whole content of `from` to `to`; 0 or the errno of the failure.
 int copy_content(int from, int to) {
   for (;;) {
-    const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+    const ssize_t copied = retry_on_eintr(
+        [&] { return ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0); });
     if (copied == 0) return 0;
     if (copied > 0) continue;
-    if (errno == EINTR) continue;
     if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return errno;
     break;  // the kernel cannot copy between these two files; copy through a buffer
   }
   std::vector<char> buffer(1 << 16);
   for (;;) {
-    const ssize_t got = ::read(from, buffer.data(), buffer.size());
+    const ssize_t got = retry_on_eintr([&] { return ::read(from, buffer.data(), buffer.size()); });
     if (got == 0) return 0;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
+    if (got < 0) return errno;
     for (ssize_t written = 0; written < got;) {
-      const ssize_t put = ::write(to, buffer.data() + written, static_cast<size_t>(got - written));
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return errno;
-      }
+      const ssize_t put = retry_on_eintr([&] {
+        return ::write(to, buffer.data() + written, static_cast<size_t>(got - written));
+      });
+      if (put < 0) return errno;
       written += put;
     }
   }
@@ -162,44 +161,48 @@ BOOL SetCurrentDirectoryA(LPCSTR path) {
   return TRUE;
 }
 
+// The name goes through the code-page engine; its failure is the name's.
 DWORD GetFullPathNameW(LPCWSTR file_name, DWORD buffer_length, LPWSTR buffer,
                        LPWSTR* file_part) {
-  if (file_name == nullptr || *file_name == L'\0') {
-    SetLastError(ERROR_INVALID_NAME);
-    return 0;
-  }
-  std::wstring_view name(file_name);
-  std::wstring full;
-  if (!name.starts_with(L'/')) {
-    char folder[PATH_MAX];
-    if (GetCurrentDirectoryA(sizeof folder, folder) == 0) return 0;
-    full = vtplatform::wide_file_name(folder);
-  }
-  full.push_back(L'/');
-  full.append(name);
-
-  // Resolve the text: empty and "." elements go, ".." takes the element before it with it.
-  std::vector<std::wstring_view> elements;
-  std::wstring_view rest = full;
-  while (!rest.empty()) {
-    const auto slash = rest.find(L'/');
-    const std::wstring_view element = rest.substr(0, slash);
-    rest = slash == std::wstring_view::npos ? std::wstring_view() : rest.substr(slash + 1);
-    if (element.empty() || element == L".") continue;
-    if (element == L"..") {
-      if (!elements.empty()) elements.pop_back();
-    } else {
-      elements.push_back(element);
+  return vtplatform::without_exceptions(DWORD{0}, ERROR_INVALID_NAME, [&]() -> DWORD {
+    if (file_name == nullptr || *file_name == L'\0') {
+      SetLastError(ERROR_INVALID_NAME);
+      return 0;
     }
-  }
-  std::wstring result;
-  for (std::wstring_view element : elements) result.append(L"/").append(element);
-  const bool trailing_separator = name.ends_with(L'/') && !elements.empty();
-  if (result.empty() || trailing_separator) result.push_back(L'/');
+    std::wstring_view name(file_name);
+    std::wstring full;
+    if (!name.starts_with(L'/')) {
+      char folder[PATH_MAX];
+      if (GetCurrentDirectoryA(sizeof folder, folder) == 0) return 0;
+      full = vtplatform::wide_file_name(folder);
+    }
+    full.push_back(L'/');
+    full.append(name);
 
-  const DWORD length = vtplatform::copy_out<wchar_t>(result, buffer, buffer_length);
-  if (file_part != nullptr && length == result.size()) {
-    *file_part = trailing_separator || elements.empty() ? nullptr : buffer + result.rfind(L'/') + 1;
-  }
-  return length;
+    // Resolve the text: empty and "." elements go, ".." takes the element before it with it.
+    std::vector<std::wstring_view> elements;
+    std::wstring_view rest = full;
+    while (!rest.empty()) {
+      const auto slash = rest.find(L'/');
+      const std::wstring_view element = rest.substr(0, slash);
+      rest = slash == std::wstring_view::npos ? std::wstring_view() : rest.substr(slash + 1);
+      if (element.empty() || element == L".") continue;
+      if (element == L"..") {
+        if (!elements.empty()) elements.pop_back();
+      } else {
+        elements.push_back(element);
+      }
+    }
+    std::wstring result;
+    for (std::wstring_view element : elements) result.append(L"/").append(element);
+    const bool trailing_separator = name.ends_with(L'/') && !elements.empty();
+    if (result.empty() || trailing_separator) result.push_back(L'/');
+
+    const DWORD length = vtplatform::copy_out<wchar_t>(result, buffer, buffer_length);
+    if (file_part != nullptr && length == result.size()) {
+      *file_part =
+          trailing_separator || elements.empty() ? nullptr : buffer + result.rfind(L'/') + 1;
+    }
+    return length;
+  });
 }

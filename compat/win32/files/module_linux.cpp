@@ -13,6 +13,7 @@
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/module.h"
 #include "vtplatform/win32/native.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/files/file_name.h"
 #include "win32/text/ansi_text.h"
 
@@ -158,11 +159,14 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size) {
   return copy_module_path<char>(*path, file_name, size);
 }
 
+// A path that the code-page engine fails to widen fails as text without a wide form.
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR file_name, DWORD size) {
-  const auto path = module_path(module);
-  if (!path) {
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return 0;
-  }
-  return copy_module_path<wchar_t>(vtplatform::wide_file_name(*path), file_name, size);
+  return vtplatform::without_exceptions(DWORD{0}, ERROR_NO_UNICODE_TRANSLATION, [&]() -> DWORD {
+    const auto path = module_path(module);
+    if (!path) {
+      SetLastError(ERROR_MOD_NOT_FOUND);
+      return 0;
+    }
+    return copy_module_path<wchar_t>(vtplatform::wide_file_name(*path), file_name, size);
+  });
 }

@@ -82,7 +82,7 @@ std::string vtplatform::log_folder() {
   const auto state = state_home();
   if (!state) return "";
   // Only folders made here get the mode; existing ones stay as their owner set them.
-  make_private_folders(*state);
+  (void)make_private_folders(*state);
   return *state + "/";
 }
 
@@ -93,8 +93,8 @@ std::string vtplatform::dump_folder() {
     return "";
   }
   const std::string folder = *state + "/vtutils/dumps";
-  if (!make_private_folders(folder)) {
-    SetLastError(win32_error_from_errno(errno));
+  if (const std::error_code error = make_private_folders(folder)) {
+    SetLastError(win32_error_from(error));
     return "";
   }
   return folder + "/";

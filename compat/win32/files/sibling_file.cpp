@@ -11,8 +11,11 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
+#include <string_view>
+
+#include "win32/core/eintr.h"
+#include "win32/core/read_file.h"
 
 namespace vtplatform {
 namespace {
@@ -53,10 +56,7 @@ bool lock_sibling(int fd, int command) {
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
   lock.l_len = 1;
-  while (::fcntl(fd, command, &lock) != 0) {
-    if (errno != EINTR) return false;
-  }
-  return true;
+  return retry_on_eintr([&] { return ::fcntl(fd, command, &lock); }) == 0;
 }
 
 // Creates a file from `path`, which ends in XXXXXX, and locks it. Another writer may take the new
@@ -137,13 +137,12 @@ int SiblingFile::rename_to_target(bool keep_existing) {
 
 mode_t new_file_rights() {
   // umask(2) cannot read the mask without changing it for every thread for a moment.
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("Umask:")) {
-      return 0666 & ~static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-    }
-  }
-  return 0644;
+  const auto status = read_file("/proc/self/status");
+  constexpr std::string_view kField = "\nUmask:";
+  const auto at = status ? status->find(kField) : std::string::npos;
+  if (at == std::string::npos) return 0644;
+  const unsigned long mask = std::strtoul(status->c_str() + at + kField.size(), nullptr, 8);
+  return 0666 & ~static_cast<mode_t>(mask);
 }
 
 int replace_file(const std::string& target, std::string_view text, mode_t new_rights) {
@@ -155,11 +154,9 @@ int replace_file(const std::string& target, std::string_view text, mode_t new_ri
   if (!sibling.valid()) return errno;
   if (::fchmod(sibling.fd(), rights) != 0) return errno;
   while (!text.empty()) {
-    const ssize_t put = ::write(sibling.fd(), text.data(), text.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
+    const ssize_t put =
+        retry_on_eintr([&] { return ::write(sibling.fd(), text.data(), text.size()); });
+    if (put < 0) return errno;
     text.remove_prefix(static_cast<std::size_t>(put));
   }
   return sibling.rename_to_target();

@@ -8,6 +8,8 @@
 
 #include <cerrno>
 
+#include "win32/core/error_or.h"
+
 namespace vtplatform {
 namespace {
 
@@ -35,22 +37,19 @@ std::optional<std::string> config_home() { return base_folder("XDG_CONFIG_HOME",
 
 std::optional<std::string> state_home() { return base_folder("XDG_STATE_HOME", ".local/state"); }
 
-bool make_private_folders(const std::string& folder) {
+std::error_code make_private_folders(const std::string& folder) {
   for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
     const std::string part = folder.substr(0, end);
     if (!part.empty() && part.back() != '/' && ::mkdir(part.c_str(), 0700) != 0 &&
         errno != EEXIST) {
-      return false;
+      return errno_code();
     }
     if (end == std::string::npos) break;
   }
   struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0) return false;
-  if (!S_ISDIR(info.st_mode)) {
-    errno = ENOTDIR;
-    return false;
-  }
-  return true;
+  if (::stat(folder.c_str(), &info) != 0) return errno_code();
+  if (!S_ISDIR(info.st_mode)) return errno_code(ENOTDIR);
+  return {};
 }
 
 }  // namespace vtplatform

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace vtplatform {
 
@@ -18,8 +19,8 @@ std::optional<std::string> config_home();
 std::optional<std::string> state_home();
 
 // Makes `folder` (absolute) and each of its missing parents with mode 0700, as the rules ask of
-// the folders an application creates; folders that exist keep their mode. False, with errno set,
-// when one cannot be made or is no folder.
-bool make_private_folders(const std::string& folder);
+// the folders an application creates; folders that exist keep their mode. The errno of the
+// failure when one cannot be made or is no folder.
+[[nodiscard]] std::error_code make_private_folders(const std::string& folder);
 
 }  // namespace vtplatform

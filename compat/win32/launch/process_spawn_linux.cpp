@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "vtplatform/win32/error.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
 #include "win32/process/process_stat_linux.h"
 
@@ -43,8 +44,7 @@ struct Report {
 void write_all(int fd, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
-    const ssize_t written = ::write(fd, bytes, size);
-    if (written < 0 && errno == EINTR) continue;
+    const ssize_t written = retry_on_eintr([&] { return ::write(fd, bytes, size); });
     if (written <= 0) return;
     bytes += written;
     size -= static_cast<std::size_t>(written);
@@ -56,8 +56,7 @@ ssize_t read_all(int fd, void* data, std::size_t size) {
   auto* bytes = static_cast<char*>(data);
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t got = ::read(fd, bytes + done, size - done);
-    if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = retry_on_eintr([&] { return ::read(fd, bytes + done, size - done); });
     if (got < 0) return -1;
     if (got == 0) break;
     done += static_cast<std::size_t>(got);
@@ -142,8 +141,7 @@ ssize_t read_all(int fd, void* data, std::size_t size) {
   }
   write_all(socket, &report, sizeof report);
   char release;
-  while (::read(socket, &release, 1) < 0 && errno == EINTR) {
-  }
+  (void)retry_on_eintr([&] { return ::read(socket, &release, 1); });
   ::_exit(0);
 }
 
@@ -169,8 +167,7 @@ class Intermediate {
     const idtype_t type = pidfd_.valid() ? P_PIDFD : P_PID;
     const id_t id = static_cast<id_t>(pidfd_.valid() ? pidfd_.get() : pid_);
     siginfo_t info;
-    while (::waitid(type, id, &info, WEXITED) < 0 && errno == EINTR) {
-    }
+    (void)retry_on_eintr([&] { return ::waitid(type, id, &info, WEXITED); });
   }
 
   // Waits for the report; false when the intermediate ended without sending it.
@@ -179,9 +176,7 @@ class Intermediate {
     // copy of the intermediate's end. Its pidfd turns readable when it ends, and anything it
     // sent before is in the socket by then. Without a pidfd, poll skips the entry.
     pollfd watched[] = {{socket_.get(), POLLIN, 0}, {pidfd_.get(), POLLIN, 0}};
-    while (::poll(watched, 2, -1) < 0) {
-      if (errno != EINTR) return false;
-    }
+    if (retry_on_eintr([&] { return ::poll(watched, 2, -1); }) < 0) return false;
     return ::recv(socket_.get(), &report, sizeof report, MSG_DONTWAIT) == sizeof report;
   }
 

@@ -1,8 +1,7 @@
-// Parsing of /proc/PID/maps into memory regions and the files that hold code, reading of
-// /proc/PID/exe and of whole /proc files.
+// Parsing of /proc/PID/maps into memory regions and the files that hold code, and reading of
+// /proc/PID/exe.
 #include "win32/process/proc_maps_linux.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,7 +9,7 @@
 #include <charconv>
 #include <climits>
 
-#include "win32/core/unique_fd.h"
+#include "win32/core/read_file.h"
 
 namespace vtplatform {
 namespace {
@@ -77,12 +76,6 @@ std::vector<MemoryRegion> parse_memory_regions(std::string_view maps) {
   return regions;
 }
 
-std::optional<std::vector<MemoryRegion>> read_memory_regions(pid_t pid) {
-  const auto text = read_proc_file("/proc/" + std::to_string(pid) + "/maps");
-  if (!text) return std::nullopt;
-  return parse_memory_regions(*text);
-}
-
 std::vector<MappedModule> parse_mapped_modules(std::string_view maps) {
   struct Candidate {
     std::string file_id;  // device and inode
@@ -111,35 +104,19 @@ std::vector<MappedModule> parse_mapped_modules(std::string_view maps) {
   return modules;
 }
 
-std::optional<std::vector<MappedModule>> read_mapped_modules(pid_t pid) {
-  const auto text = read_proc_file("/proc/" + std::to_string(pid) + "/maps");
-  if (!text) return std::nullopt;
+ErrorOr<std::vector<MappedModule>> read_mapped_modules(pid_t pid) {
+  const auto text = read_file("/proc/" + std::to_string(pid) + "/maps");
+  if (!text) return text.error();
   return parse_mapped_modules(*text);
 }
 
-std::optional<std::string> read_executable_path(pid_t pid) {
+ErrorOr<std::string> read_executable_path(pid_t pid) {
   const std::string link = "/proc/" + std::to_string(pid) + "/exe";
   char target[PATH_MAX];
   const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
-  if (length < 0) return std::nullopt;
-  if (static_cast<std::size_t>(length) == sizeof target) {
-    errno = ENAMETOOLONG;
-    return std::nullopt;
-  }
+  if (length < 0) return errno_code();
+  if (static_cast<std::size_t>(length) == sizeof target) return errno_code(ENAMETOOLONG);
   return std::string(without_deleted_mark({target, static_cast<std::size_t>(length)}));
-}
-
-std::optional<std::string> read_proc_file(const std::string& path) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return std::nullopt;
-  std::string text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
-    if (count < 0) return std::nullopt;
-    if (count == 0) return text;
-    text.append(buffer, static_cast<std::size_t>(count));
-  }
 }
 
 }  // namespace vtplatform

@@ -1,5 +1,5 @@
-// The memory map of a process and the file modules in it, read from /proc/PID/maps, the path of
-// its executable from /proc/PID/exe, and the reading of whole /proc files.
+// The memory map of a process and the file modules in it, read from /proc/PID/maps, and the path
+// of its executable from /proc/PID/exe.
 #pragma once
 
 #include <sys/types.h>
@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "win32/core/error_or.h"
 
 namespace vtplatform {
 
@@ -33,9 +35,6 @@ struct MemoryRegion {
 // starts, are left out.
 std::vector<MemoryRegion> parse_memory_regions(std::string_view maps);
 
-// Reads and parses /proc/`pid`/maps; nothing, with errno set, when it cannot be read.
-std::optional<std::vector<MemoryRegion>> read_memory_regions(pid_t pid);
-
 struct MappedModule {
   std::uintptr_t base = 0;  // the start of the file's lowest mapping
   std::uintptr_t end = 0;   // one past the end of its highest mapping
@@ -52,15 +51,11 @@ std::string_view without_deleted_mark(std::string_view path);
 // (locale archives, caches) are no modules.
 std::vector<MappedModule> parse_mapped_modules(std::string_view maps);
 
-// Reads and parses /proc/`pid`/maps; nothing, with errno set, when it cannot be read.
-std::optional<std::vector<MappedModule>> read_mapped_modules(pid_t pid);
+// Reads and parses /proc/`pid`/maps.
+ErrorOr<std::vector<MappedModule>> read_mapped_modules(pid_t pid);
 
-// The path of the process's executable; nothing, with errno set, when /proc/`pid`/exe cannot be
-// read (ENOENT for a kernel thread or an exited process).
-std::optional<std::string> read_executable_path(pid_t pid);
-
-// Reads a file of any size whole, such as a /proc file, whose size stat cannot tell; nothing, with
-// errno set, on failure.
-std::optional<std::string> read_proc_file(const std::string& path);
+// The path of the process's executable from /proc/`pid`/exe; ENOENT for a kernel thread or an
+// exited process.
+ErrorOr<std::string> read_executable_path(pid_t pid);
 
 }  // namespace vtplatform

@@ -74,7 +74,7 @@ void set_proc_error(int error) {
 std::optional<std::vector<MappedModule>> module_list(const Target& target) {
   auto modules = read_mapped_modules(target.pid);
   if (!modules) {
-    set_proc_error(errno);
+    set_proc_error(modules.error().value());
     return std::nullopt;
   }
   // A kernel thread and an exited process have no executable link; their maps are empty.
@@ -89,7 +89,7 @@ std::optional<std::vector<MappedModule>> module_list(const Target& target) {
                                    [&](const MappedModule& m) { return m.path == *executable; });
     if (main != modules->end()) std::rotate(modules->begin(), main, main + 1);
   }
-  return modules;
+  return std::move(*modules);
 }
 
 // The path of `module` in the process; a null module is the main executable.
@@ -167,9 +167,9 @@ DWORD K32GetProcessImageFileNameA(HANDLE process, LPSTR image_file_name, DWORD s
   const auto path = read_executable_path(target->pid);
   if (!path) {
     // No executable link: a kernel thread has none; otherwise the process is gone or refused.
-    const int error = errno;
     if (!still_same(*target)) return 0;
-    SetLastError(error == ENOENT ? ERROR_PARTIAL_COPY : win32_error_from_errno(error));
+    const bool no_link = path.error() == std::errc::no_such_file_or_directory;
+    SetLastError(no_link ? ERROR_PARTIAL_COPY : win32_error_from(path.error()));
     return 0;
   }
   if (!still_same(*target)) return 0;

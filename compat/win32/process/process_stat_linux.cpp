@@ -2,13 +2,12 @@
 #include "win32/process/process_stat_linux.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 
 #include <algorithm>
 #include <charconv>
 #include <memory>
 
-#include "win32/core/unique_fd.h"
+#include "win32/core/read_file.h"
 
 namespace vtplatform {
 namespace {
@@ -27,16 +26,11 @@ bool parse_number(std::string_view text, T& value) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
-std::string read_small_file(const char* path) {
-  UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
-  std::string text;
-  if (!fd.valid()) return text;
-  char buffer[1024];
-  for (;;) {
-    const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
-    if (count <= 0) return count == 0 ? text : std::string();
-    text.append(buffer, static_cast<std::size_t>(count));
-  }
+// Nothing when the file cannot be read: the process or thread is gone.
+std::optional<ProcessStat> read_stat_file(const std::string& path) {
+  const auto text = read_file(path);
+  if (!text) return std::nullopt;
+  return parse_process_stat(*text);
 }
 
 struct DirCloser {
@@ -86,8 +80,7 @@ std::optional<ProcessStat> parse_process_stat(std::string_view text) {
 }
 
 std::optional<ProcessStat> read_process_stat(pid_t pid) {
-  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
-  return parse_process_stat(read_small_file(path.c_str()));
+  return read_stat_file("/proc/" + std::to_string(pid) + "/stat");
 }
 
 bool is_live(const ProcessStat& stat) {
@@ -97,14 +90,15 @@ bool is_live(const ProcessStat& stat) {
 
 std::optional<std::uint64_t> boot_time() {
   static const std::optional<std::uint64_t> seconds = [] () -> std::optional<std::uint64_t> {
-    const std::string text = read_small_file("/proc/stat");
+    const auto text = read_file("/proc/stat");
+    if (!text) return std::nullopt;
     constexpr std::string_view kKey = "\nbtime ";
-    const auto key = text.find(kKey);
+    const auto key = text->find(kKey);
     if (key == std::string::npos) return std::nullopt;
     const auto start = key + kKey.size();
-    const auto end = std::min(text.find('\n', start), text.size());
+    const auto end = std::min(text->find('\n', start), text->size());
     std::uint64_t value = 0;
-    if (!parse_number(std::string_view(text).substr(start, end - start), value)) {
+    if (!parse_number(std::string_view(*text).substr(start, end - start), value)) {
       return std::nullopt;
     }
     return value;
@@ -139,7 +133,7 @@ std::optional<std::vector<ProcessStat>> read_thread_stats(pid_t pid) {
     if (!parse_number(std::string_view(entry->d_name), tid) || tid <= 0) continue;
     // A thread that ended since the folder was read is left out.
     const std::string path = folder + "/" + entry->d_name + "/stat";
-    if (auto stat = parse_process_stat(read_small_file(path.c_str()))) {
+    if (auto stat = read_stat_file(path)) {
       threads.push_back(std::move(*stat));
     }
   }

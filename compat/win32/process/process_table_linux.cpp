@@ -33,7 +33,7 @@ const std::vector<std::string>& ProcessTable::exe_names() const {
   std::call_once(exe_names_read_, [this] {
     exe_names_.reserve(processes_.size());
     for (const ProcessStat& stat : processes_) {
-      const std::optional<std::string> path = read_executable_path(stat.pid);
+      const auto path = read_executable_path(stat.pid);
       exe_names_.push_back(path ? path->substr(path->rfind('/') + 1) : stat.comm);
     }
   });

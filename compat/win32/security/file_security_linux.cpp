@@ -36,8 +36,9 @@ DWORD read_file_security(const char* path, bool with_dacl, FileSecurity& securit
   security.is_folder = S_ISDIR(status.st_mode);
   security.dacl.owner = status.st_uid;
   security.dacl.owning_group = status.st_gid;
-  if (with_dacl && !read_posix_acls(path, security.is_folder, security.dacl)) {
-    return win32_error_for_path(errno, path);
+  if (with_dacl) {
+    const std::error_code error = read_posix_acls(path, security.is_folder, security.dacl);
+    if (error) return win32_error_for_path(error.value(), path);
   }
   return ERROR_SUCCESS;
 }
@@ -133,6 +134,9 @@ DWORD SetNamedSecurityInfoA(LPSTR object_name, SE_OBJECT_TYPE object_type,
   if ((set_owner || set_group) && ::chown(object_name, *uid, *gid) != 0) {
     return win32_error_for_path(errno, object_name);
   }
-  if (acls && !acls->apply(object_name)) return win32_error_for_path(errno, object_name);
+  if (acls) {
+    const std::error_code error = acls->apply(object_name);
+    if (error) return win32_error_for_path(error.value(), object_name);
+  }
   return ERROR_SUCCESS;
 }

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "win32/core/error_or.h"
+
 namespace vtplatform {
 namespace {
 
@@ -56,12 +58,12 @@ bool read_acl(const char* path, acl_type_t type, AclEntries& entries) {
 
 }  // namespace
 
-bool read_posix_acls(const char* path, bool is_folder, AccessList& list) {
-  if (!read_acl(path, ACL_TYPE_ACCESS, list.access)) return false;
-  if (is_folder && !read_acl(path, ACL_TYPE_DEFAULT, list.defaults)) return false;
+std::error_code read_posix_acls(const char* path, bool is_folder, AccessList& list) {
+  if (!read_acl(path, ACL_TYPE_ACCESS, list.access)) return errno_code();
+  if (is_folder && !read_acl(path, ACL_TYPE_DEFAULT, list.defaults)) return errno_code();
   sort_entries(list.access);
   sort_entries(list.defaults);
-  return true;
+  return {};
 }
 
 std::optional<PosixAcls> PosixAcls::make(const AccessList& list, bool is_folder) {
@@ -75,11 +77,12 @@ std::optional<PosixAcls> PosixAcls::make(const AccessList& list, bool is_folder)
   return PosixAcls(std::move(access), std::move(defaults), is_folder);
 }
 
-bool PosixAcls::apply(const char* path) const {
-  if (acl_set_file(path, ACL_TYPE_ACCESS, access_.get()) != 0) return false;
-  if (!is_folder_) return true;
-  return defaults_ != nullptr ? acl_set_file(path, ACL_TYPE_DEFAULT, defaults_.get()) == 0
-                              : acl_delete_def_file(path) == 0;
+std::error_code PosixAcls::apply(const char* path) const {
+  if (acl_set_file(path, ACL_TYPE_ACCESS, access_.get()) != 0) return errno_code();
+  if (!is_folder_) return {};
+  const int result = defaults_ != nullptr ? acl_set_file(path, ACL_TYPE_DEFAULT, defaults_.get())
+                                          : acl_delete_def_file(path);
+  return result == 0 ? std::error_code() : errno_code();
 }
 
 AclHandle PosixAcls::make_acl(const AclEntries& entries) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <type_traits>
 #include <utility>
 
@@ -19,8 +20,8 @@ struct AclFree {
 using AclHandle = std::unique_ptr<std::remove_pointer_t<acl_t>, AclFree>;
 
 // Reads the access ACL of `path` and, when `is_folder`, its default ACL into `list`. An object
-// without an extended ACL has the entries of its mode bits. False with errno set on failure.
-bool read_posix_acls(const char* path, bool is_folder, AccessList& list);
+// without an extended ACL has the entries of its mode bits. The errno of the failure, if any.
+[[nodiscard]] std::error_code read_posix_acls(const char* path, bool is_folder, AccessList& list);
 
 // The libacl ACLs made from an access list, checked and ready to be set on an object.
 class PosixAcls {
@@ -30,9 +31,9 @@ class PosixAcls {
   static std::optional<PosixAcls> make(const AccessList& list, bool is_folder);
 
   // Sets the access ACL of `path`, which updates its mode bits, and for a folder its default ACL,
-  // removing the default ACL when the list has no default entries. False with errno set on
-  // failure.
-  bool apply(const char* path) const;
+  // removing the default ACL when the list has no default entries. The errno of the failure, if
+  // any.
+  [[nodiscard]] std::error_code apply(const char* path) const;
 
  private:
   PosixAcls(AclHandle access, AclHandle defaults, bool is_folder)

@@ -26,10 +26,6 @@ struct RegeditChange {
   std::string path;
   RegValue value;
   std::size_t line = 0;  // the line of the file it was read from, for messages; 0 when written
-
-  bool same_change(const RegeditChange& other) const {
-    return kind == other.kind && path == other.path && value == other.value;
-  }
 };
 
 // The changes of the regedit file `bytes` in the order of the file, or false with `problem` set

@@ -12,7 +12,9 @@
 #include <thread>
 
 #include "vtplatform/win32/error.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
+#include "win32/core/read_file.h"
 #include "win32/core/unique_fd.h"
 #include "win32/files/sibling_file.h"
 
@@ -23,39 +25,32 @@ namespace {
 // needs only a lock file that is there, read-only: reading creates nothing, and a file that
 // another user's change created still serves. An exclusive lock creates the lock file with
 // `rights`, and flock works as well on a descriptor opened read-only. With a `wait_ms` of 0 or
-// more the lock is tried until that time is up, and then nothing is held, errno EWOULDBLOCK.
-UniqueFd lock_file(const std::string& lock_path, int operation, mode_t rights, int wait_ms = -1) {
+// more the lock is tried until that time is up, and then it fails with EWOULDBLOCK.
+ErrorOr<UniqueFd> lock_file(const std::string& lock_path, int operation, mode_t rights,
+                            int wait_ms = -1) {
   UniqueFd lock;
   if (operation == LOCK_EX)
     lock.reset(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, rights));
   if (!lock.valid()) lock.reset(::open(lock_path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!lock.valid()) return lock;
+  if (!lock.valid()) return errno_code();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
   const int mode = wait_ms < 0 ? operation : operation | LOCK_NB;
-  while (::flock(lock.get(), mode) != 0) {
-    if (errno == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } else if (errno != EINTR) {
-      return UniqueFd();
-    }
+  while (retry_on_eintr([&] { return ::flock(lock.get(), mode); }) != 0) {
+    if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) return errno_code();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return lock;
 }
 
+// The text of the file at `path`; a file that is not there yet reads as empty.
 LONG read_text(const std::string& path, std::string& text) {
-  text.clear();
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return errno == ENOENT ? ERROR_SUCCESS : win32_error_from_errno(errno);
-  char buffer[16384];
-  for (;;) {
-    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-    if (got == 0) return ERROR_SUCCESS;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return win32_error_from_errno(errno);
-    }
-    text.append(buffer, static_cast<std::size_t>(got));
+  auto content = read_file(path);
+  if (!content && content.error() != std::errc::no_such_file_or_directory) {
+    text.clear();
+    return win32_error_from(content.error());
   }
+  text = content ? std::move(*content) : std::string();
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -67,7 +62,8 @@ SharedTextFile::SharedTextFile(std::string path, Folder folder, mode_t new_right
       new_rights_(new_rights) {}
 
 LONG SharedTextFile::read(std::string& text) const {
-  const UniqueFd lock = lock_file(lock_path_, LOCK_SH, new_rights_);
+  // A shared lock that cannot be had (no lock file yet) does not stop the reading.
+  const auto lock = lock_file(lock_path_, LOCK_SH, new_rights_);
   return read_text(path_, text);
 }
 
@@ -77,10 +73,11 @@ LONG SharedTextFile::update(const std::function<LONG(std::string& text, bool& ch
     std::error_code ignored;  // a folder that cannot be made shows as the lock file's error
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
   }
-  const UniqueFd lock = lock_file(lock_path_, LOCK_EX, new_rights_, wait_ms);
-  if (!lock.valid()) {
-    return errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION
-                                : win32_error_for_path(errno, lock_path_.c_str());
+  const auto lock = lock_file(lock_path_, LOCK_EX, new_rights_, wait_ms);
+  if (!lock) {
+    return lock.error() == std::errc::operation_would_block
+               ? ERROR_SHARING_VIOLATION
+               : win32_error_for_path(lock.error().value(), lock_path_.c_str());
   }
   std::string text;
   if (const LONG error = read_text(path_, text)) return error;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "win32/core/com_object.h"
+#include "win32/core/eintr.h"
 #include "win32/core/errno_error.h"
 #include "win32/core/unique_fd.h"
 #include "win32/files/file_info.h"
@@ -65,9 +66,10 @@ class FileLockBytes final : public ComObject<ILockBytes> {
     count = static_cast<ULONG>(std::min<std::uint64_t>(count, kMaxOffset - offset.QuadPart));
     ULONG done = 0;
     while (done < count) {
-      const ssize_t result = ::pread(fd_.get(), static_cast<char*>(buffer) + done, count - done,
-                                     static_cast<off_t>(offset.QuadPart + done));
-      if (result < 0 && errno == EINTR) continue;
+      const ssize_t result = retry_on_eintr([&] {
+        return ::pread(fd_.get(), static_cast<char*>(buffer) + done, count - done,
+                       static_cast<off_t>(offset.QuadPart + done));
+      });
       if (result < 0) return storage_error(errno, STG_E_READFAULT);
       if (result == 0) break;
       done += static_cast<ULONG>(result);
@@ -83,9 +85,10 @@ class FileLockBytes final : public ComObject<ILockBytes> {
     if (offset.QuadPart > kMaxOffset - count) return STG_E_MEDIUMFULL;
     ULONG done = 0;
     while (done < count) {
-      const ssize_t result = ::pwrite(fd_.get(), static_cast<const char*>(buffer) + done,
-                                      count - done, static_cast<off_t>(offset.QuadPart + done));
-      if (result < 0 && errno == EINTR) continue;
+      const ssize_t result = retry_on_eintr([&] {
+        return ::pwrite(fd_.get(), static_cast<const char*>(buffer) + done, count - done,
+                        static_cast<off_t>(offset.QuadPart + done));
+      });
       if (result < 0) return storage_error(errno, STG_E_WRITEFAULT);
       done += static_cast<ULONG>(result);
       if (written != nullptr) *written = done;

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "win32/core/eintr.h"
+
 namespace vtplatform::storage {
 namespace {
 
@@ -43,8 +45,8 @@ HRESULT ScratchBytes::read(std::uint64_t offset, void* buffer, std::size_t count
   }
   auto* bytes = static_cast<char*>(buffer);
   while (count > 0) {
-    const ssize_t got = ::pread(file_.get(), bytes, count, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = retry_on_eintr(
+        [&] { return ::pread(file_.get(), bytes, count, static_cast<off_t>(offset)); });
     if (got <= 0) return STG_E_READFAULT;
     bytes += got;
     offset += static_cast<std::uint64_t>(got);
@@ -65,8 +67,8 @@ HRESULT ScratchBytes::write(std::uint64_t offset, const void* buffer, std::size_
   }
   const auto* bytes = static_cast<const char*>(buffer);
   while (count > 0) {
-    const ssize_t put = ::pwrite(file_.get(), bytes, count, static_cast<off_t>(offset));
-    if (put < 0 && errno == EINTR) continue;
+    const ssize_t put = retry_on_eintr(
+        [&] { return ::pwrite(file_.get(), bytes, count, static_cast<off_t>(offset)); });
     if (put <= 0) return error_from_errno(errno);
     bytes += put;
     offset += static_cast<std::uint64_t>(put);
@@ -101,10 +103,11 @@ HRESULT ScratchBytes::move_to_file() {
   if (!file.valid()) file = unnamed_file("/tmp");
   if (!file.valid()) return error_from_errno(errno);
   for (std::uint64_t offset = 0; offset < memory_.size();) {
-    const ssize_t put = ::pwrite(file.get(), memory_.data() + offset,
-                                 std::min<std::uint64_t>(memory_.size() - offset, kChunk),
-                                 static_cast<off_t>(offset));
-    if (put < 0 && errno == EINTR) continue;
+    const ssize_t put = retry_on_eintr([&] {
+      return ::pwrite(file.get(), memory_.data() + offset,
+                      std::min<std::uint64_t>(memory_.size() - offset, kChunk),
+                      static_cast<off_t>(offset));
+    });
     if (put <= 0) return error_from_errno(errno);
     offset += static_cast<std::uint64_t>(put);
   }

@@ -4,6 +4,7 @@
 
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/error.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/text/code_pages.h"
 
 namespace {
@@ -20,13 +21,16 @@ LPSTR next_character(const vtplatform::CodePage& page, LPCSTR current) {
 
 BOOL IsDBCSLeadByte(BYTE byte) { return vtplatform::ansi_code_page().is_lead_byte(byte); }
 
+// A code page whose converter ICU cannot open fails as one the layer does not know.
 BOOL IsDBCSLeadByteEx(UINT code_page, BYTE byte) {
-  const vtplatform::CodePage* page = vtplatform::find_code_page(code_page);
-  if (page == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  return page->is_lead_byte(byte);
+  return vtplatform::without_exceptions(FALSE, ERROR_INVALID_PARAMETER, [&]() -> BOOL {
+    const vtplatform::CodePage* page = vtplatform::find_code_page(code_page);
+    if (page == nullptr) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    return page->is_lead_byte(byte);
+  });
 }
 
 LPSTR CharNextA(LPCSTR current) {
@@ -36,12 +40,15 @@ LPSTR CharNextA(LPCSTR current) {
 
 LPSTR CharNextExA(WORD code_page, LPCSTR current, DWORD /*flags*/) {
   if (current == nullptr) return nullptr;
-  const vtplatform::CodePage* page = vtplatform::find_code_page(code_page);
-  if (page == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return const_cast<LPSTR>(current);
-  }
-  return next_character(*page, current);
+  const auto unmoved = const_cast<LPSTR>(current);
+  return vtplatform::without_exceptions(unmoved, ERROR_INVALID_PARAMETER, [&] {
+    const vtplatform::CodePage* page = vtplatform::find_code_page(code_page);
+    if (page == nullptr) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return unmoved;
+    }
+    return next_character(*page, current);
+  });
 }
 
 LPSTR CharPrevA(LPCSTR start, LPCSTR current) {

@@ -6,6 +6,7 @@
 
 #include "vtplatform/win32/code_page.h"
 #include "vtplatform/win32/error.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/text/code_pages.h"
 
 namespace {
@@ -30,12 +31,8 @@ int fail(DWORD error) {
   return 0;
 }
 
-}  // namespace
-
-UINT GetACP() { return vtplatform::ansi_code_page().id(); }
-
-int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR source, int source_length,
-                        LPWSTR wide, int wide_length) {
+int multi_byte_to_wide_char(UINT code_page, DWORD flags, LPCSTR source, int source_length,
+                            LPWSTR wide, int wide_length) {
   if (source == nullptr || source_length == 0 || source_length < -1 || wide_length < 0 ||
       (wide_length > 0 && wide == nullptr)) {
     return fail(ERROR_INVALID_PARAMETER);
@@ -61,8 +58,9 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR source, int source_l
   return static_cast<int>(needed);
 }
 
-int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_length, LPSTR bytes,
-                        int byte_length, LPCSTR default_char, LPBOOL used_default_char) {
+int wide_char_to_multi_byte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_length,
+                            LPSTR bytes, int byte_length, LPCSTR default_char,
+                            LPBOOL used_default_char) {
   if (wide == nullptr || wide_length == 0 || wide_length < -1 || byte_length < 0 ||
       (byte_length > 0 && bytes == nullptr)) {
     return fail(ERROR_INVALID_PARAMETER);
@@ -87,4 +85,24 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_leng
   if (lossy && (flags & WC_ERR_INVALID_CHARS) != 0) return fail(ERROR_NO_UNICODE_TRANSLATION);
   if (used_default_char != nullptr) *used_default_char = lossy ? TRUE : FALSE;
   return deliver(converted, bytes, byte_length);
+}
+
+}  // namespace
+
+UINT GetACP() { return vtplatform::ansi_code_page().id(); }
+
+// A code page whose converter ICU cannot open or run fails as a code page the layer does not know.
+int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR source, int source_length,
+                        LPWSTR wide, int wide_length) {
+  return vtplatform::without_exceptions(0, ERROR_INVALID_PARAMETER, [&] {
+    return multi_byte_to_wide_char(code_page, flags, source, source_length, wide, wide_length);
+  });
+}
+
+int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_length, LPSTR bytes,
+                        int byte_length, LPCSTR default_char, LPBOOL used_default_char) {
+  return vtplatform::without_exceptions(0, ERROR_INVALID_PARAMETER, [&] {
+    return wide_char_to_multi_byte(code_page, flags, wide, wide_length, bytes, byte_length,
+                                   default_char, used_default_char);
+  });
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "vtplatform/win32/error.h"
+#include "win32/core/exception_barrier.h"
 
 namespace {
 
@@ -208,9 +209,7 @@ void append_sort_key(const UCollator* collator, const Utf16Text& text, std::stri
                   reinterpret_cast<uint8_t*>(key.data() + start), length);
 }
 
-}  // namespace
-
-int CompareStringEx(LPCWSTR locale_name, DWORD flags, LPCWSTR text1, int length1, LPCWSTR text2,
+int compare_strings(LPCWSTR locale_name, DWORD flags, LPCWSTR text1, int length1, LPCWSTR text2,
                     int length2, NLSVERSIONINFO* version, LPVOID reserved, LPARAM param) {
   if (text1 == nullptr || text2 == nullptr || length1 < -1 || length2 < -1 ||
       version != nullptr || reserved != nullptr || param != 0) {
@@ -238,9 +237,9 @@ int CompareStringEx(LPCWSTR locale_name, DWORD flags, LPCWSTR text1, int length1
   return fail(ERROR_INVALID_PARAMETER);
 }
 
-int LCMapStringEx(LPCWSTR locale_name, DWORD flags, LPCWSTR source, int source_length,
-                  LPWSTR destination, int destination_bytes, NLSVERSIONINFO* version,
-                  LPVOID reserved, LPARAM sort_handle) {
+int map_string(LPCWSTR locale_name, DWORD flags, LPCWSTR source, int source_length,
+               LPWSTR destination, int destination_bytes, NLSVERSIONINFO* version, LPVOID reserved,
+               LPARAM sort_handle) {
   if (source == nullptr || source_length == 0 || source_length < -1 || destination_bytes < 0 ||
       (destination_bytes > 0 && destination == nullptr) || version != nullptr ||
       reserved != nullptr || sort_handle != 0) {
@@ -262,6 +261,25 @@ int LCMapStringEx(LPCWSTR locale_name, DWORD flags, LPCWSTR source, int source_l
   if (length > destination_bytes) return fail(ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(destination, key.data(), key.size());
   return length;
+}
+
+}  // namespace
+
+int CompareStringEx(LPCWSTR locale_name, DWORD flags, LPCWSTR text1, int length1, LPCWSTR text2,
+                    int length2, NLSVERSIONINFO* version, LPVOID reserved, LPARAM param) {
+  return vtplatform::without_exceptions(0, ERROR_INVALID_PARAMETER, [&] {
+    return compare_strings(locale_name, flags, text1, length1, text2, length2, version, reserved,
+                           param);
+  });
+}
+
+int LCMapStringEx(LPCWSTR locale_name, DWORD flags, LPCWSTR source, int source_length,
+                  LPWSTR destination, int destination_bytes, NLSVERSIONINFO* version,
+                  LPVOID reserved, LPARAM sort_handle) {
+  return vtplatform::without_exceptions(0, ERROR_INVALID_PARAMETER, [&] {
+    return map_string(locale_name, flags, source, source_length, destination, destination_bytes,
+                      version, reserved, sort_handle);
+  });
 }
 
 int StrCmpLogicalW(LPCWSTR text1, LPCWSTR text2) {
