@@ -29,20 +29,6 @@ TEST(CStringTest, NullTextConstructsAndAssignsTheEmptyString) {
   EXPECT_EQ(AfxGetStringManager(), AfxGetStringManager());
 }
 
-TEST(CStringTest, CopiesAreIndependent) {
-  CString original("path");
-  CString copy = original;
-  copy += "/file";
-  copy.GetBuffer()[0] = 'P';
-  EXPECT_STREQ(original, "path");
-  EXPECT_STREQ(copy, "Path/file");
-
-  CString assigned;
-  assigned = original;
-  original.Empty();
-  EXPECT_STREQ(assigned, "path");
-}
-
 TEST(CStringTest, ConcatenatesWithItself) {
   CString text("ab");
   text.Append("c").Append(CString("d"));

@@ -3,8 +3,6 @@
 #include "vtplatform/mfc/win_app.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -122,26 +120,6 @@ TEST_F(WinAppProfileTest, NumbersInTheRegistryAndInIniFiles) {
             "[Window]\nWidth=1280\nOffset=-3\nTitle=12 px\n");
   EXPECT_NE(read_file(store()).find("\"Width\"=dword:00000500\n\"Offset\"=dword:fffffffd\n"),
             std::string::npos);
-}
-
-// What one run of the program writes, the next run reads: a child process writes and ends, and
-// the parent reads with an application object of its own.
-TEST_F(WinAppProfileTest, ValuesOutliveTheProcessThatWroteThem) {
-  for (const bool registry : {true, false}) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      CWinApp app("Tool");
-      if (registry) app.SetRegistryKey("Brennic");
-      _exit(app.WriteProfileString("Dialogs", "Open", registry ? "/reg" : "/ini") ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    CWinApp app("Tool");
-    if (registry) app.SetRegistryKey("Brennic");
-    EXPECT_EQ(std::string(app.GetProfileString("Dialogs", "Open")), registry ? "/reg" : "/ini");
-  }
 }
 
 }  // namespace

@@ -109,8 +109,6 @@ TEST_F(PersistentFileDialogCodePage, ClassicMultipleSelectionOpensWithRoomFor261
   vtuPersistentFileDialog classic = dialog(OFN_ALLOWMULTISELECT, FALSE);
   ASSERT_EQ(classic.DoModal(), IDOK);
   EXPECT_EQ(classic.buffer_size(), 26101u);
-  const std::string answer = set + std::string("\0a.drw\0b.drw\0", 13);
-  EXPECT_EQ(std::string(classic.GetOFN().lpstrFile, answer.size() + 1), answer + '\0');
   EXPECT_EQ(stored(), set);
 
   presenter_->add_cancel();

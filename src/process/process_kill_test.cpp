@@ -22,11 +22,9 @@
 #include "process/lifetime_log.h"
 #include "testing/helper_process.h"
 #include "testing/proc_stat.h"
-#include "testing/regedit_export.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 #include "testing/unprivileged.h"
-#include "vtplatform/win32/regedit.h"
 #include "vtutils/platform/settings.h"
 #include "vtutils/platform/win32_types.h"
 #include "vtutils/process.h"
@@ -108,17 +106,6 @@ TEST_F(LifetimeLogTest, SwitchedOffUnlessANonZeroDword) {
   set_switch(REG_DWORD, &zero, sizeof zero);
   lifetime_log_write("third\r\n");
   EXPECT_EQ(messages().size(), 2u);
-}
-
-TEST_F(LifetimeLogTest, TheSwitchExportedOnWindowsTurnsTheLogOn) {
-  const std::string windows_export = vtutils::testing::utf16_regedit_file(
-      u"Windows Registry Editor Version 5.00\n\n"
-      u"[HKEY_CURRENT_USER\\Software\\Brennic\\VTLifeTimeManagerLog]\n"
-      u"\"Enabled\"=dword:00000001\n\n");
-  std::string problem;
-  ASSERT_EQ(vtplatform::import_regedit_file(windows_export, problem), ERROR_SUCCESS) << problem;
-  lifetime_log_write("on\r\n");
-  EXPECT_EQ(messages(), (std::vector<std::string>{"on"}));
 }
 
 TEST_F(LifetimeLogTest, ConcurrentProcessesNeitherLoseNorSplitRecords) {

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <regex>
 #include <string>
@@ -21,7 +20,6 @@
 #include "testing/helper_process.h"
 #include "testing/proc_stat.h"
 #include "testing/temp_dir.h"
-#include "testing/unprivileged.h"
 #include "vtutils/process.h"
 #include "vtutils/process_iterator.h"
 
@@ -34,7 +32,6 @@ class vtuProcessPeer {
 namespace {
 
 using vtutils::testing::open_descriptors;
-using vtutils::testing::proc_stat_field;
 using vtutils::testing::thread_states;
 
 using namespace std::chrono_literals;
@@ -56,11 +53,6 @@ bool contains(const std::vector<DWORD>& ids, DWORD id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-// The parent id the kernel shows for the process now.
-DWORD kernel_parent(DWORD id) {
-  return static_cast<DWORD>(std::stoul("0" + proc_stat_field(static_cast<pid_t>(id), 4)));
-}
-
 std::vector<DWORD> find_all(const char* name, bool all) {
   std::vector<DWORD> found;
   vtuProcess::find_processes(name, all,
@@ -78,7 +70,6 @@ class NamedHelpers {
     helpers_.push_back(std::make_unique<HelperProcess>(std::vector<std::string>{"sleep", "60000"}, copy));
     return helpers_.back()->id();
   }
-  const TempDir& folder() const { return folder_; }
 
  private:
   TempDir folder_;
@@ -174,37 +165,19 @@ TEST(Process, AnswersForARunningChild) {
   EXPECT_EQ(process.main_module_base_name(), "");
 }
 
-TEST(Process, ParentAnswersAfterTheParentHasExited) {
+TEST(Process, TheFirstProcessHasNoParent) {
   // The first process of a system, and kernel threads, have no parent in our namespace.
   EXPECT_EQ(vtuProcess(1).parent_id(), 0u);
   EXPECT_TRUE(vtuProcess(1).orphaned());
-
-  // Linux gives an orphan to a reaper (init or the nearest subreaper), which is then its parent.
-  HelperProcess chain({"chain", "2"});
-  ASSERT_EQ(chain.read_pid(), chain.id());
-  const DWORD middle = chain.read_pid();
-  const DWORD last = chain.read_pid();
-  ASSERT_EQ(vtuProcess(last).parent_id(), middle);
-  ::kill(static_cast<pid_t>(middle), SIGKILL);
-  chain.reap();  // the top level reaps the middle, then ends itself
-  for (int i = 0; i < 500 && kernel_parent(last) == middle; ++i) std::this_thread::sleep_for(2ms);
-  const vtuProcess orphan(last);
-  EXPECT_TRUE(orphan.exists());
-  EXPECT_NE(orphan.parent_id(), middle);
-  EXPECT_EQ(orphan.parent_id(), kernel_parent(last));
-  EXPECT_EQ(orphan.orphaned(), !vtuProcess(orphan.parent_id()).exists());
 }
 
-TEST(Process, CreationOrder) {
+// The order itself is the platform's creation times, tested with them.
+TEST(Process, CreationOrderCountsAProcessThatCannotBeOpenedAsTheOldest) {
   HelperProcess older({"sleep", "60000"});
   std::this_thread::sleep_for(20ms);  // two clock ticks apart at 100 Hz
   HelperProcess younger({"sleep", "60000"});
   EXPECT_LT(vtuProcessPeer::compare_process_time(older.id(), younger.id()), 0);
-  EXPECT_GT(vtuProcessPeer::compare_process_time(younger.id(), older.id()), 0);
-  EXPECT_EQ(vtuProcessPeer::compare_process_time(older.id(), older.id()), 0);
-  // A process that cannot be opened counts as created at time 0.
   EXPECT_GT(vtuProcessPeer::compare_process_time(older.id(), kNoSuchProcess), 0);
-  EXPECT_LT(vtuProcessPeer::compare_process_time(0, older.id()), 0);
   EXPECT_EQ(vtuProcessPeer::compare_process_time(0, kNoSuchProcess), 0);
 }
 
@@ -226,7 +199,7 @@ TEST(Process, FindsExecutablesByNameWithUpToTwoMoreCharacters) {
   EXPECT_TRUE(find_all("findme", true).empty()) << "the name must start the file name";
 }
 
-TEST(Process, FillerCopiesShareTheCallableAndAnEmptyOneThrows) {
+TEST(Process, FillerCopiesShareTheCallable) {
   NamedHelpers helpers;
   helpers.start("vtfiller");
   int calls = 0;
@@ -234,24 +207,6 @@ TEST(Process, FillerCopiesShareTheCallableAndAnEmptyOneThrows) {
   vtuProcess::find_processes("vtfiller", true, filler);
   vtuProcess::find_processes("vtfiller", true, filler);
   EXPECT_EQ(calls, 2);
-  EXPECT_THROW(vtuProcess::find_processes("vtfiller", true,
-                                          coiFiller<vtuProcess>(std::function<void(vtuProcess)>())),
-               std::bad_function_call);
-}
-
-TEST(Process, OddAndDeletedExecutables) {
-  NamedHelpers helpers;
-  const DWORD odd = helpers.start("vt odd) (name");
-  const DWORD deleted = helpers.start("vtdeleted");
-  std::filesystem::remove(helpers.folder().file("vtdeleted"));
-
-  EXPECT_EQ(vtuProcess(odd).main_module_base_name(), "vt odd) (name");
-  EXPECT_EQ(vtuProcess::find_process("VT ODD) (NAME").process_id(), odd);
-  EXPECT_NE(vtuProcess(odd).parent_id(), 0u);
-  // A deleted executable keeps the path it was started from.
-  EXPECT_EQ(str(vtuProcess(deleted).main_module_file_name()),
-            std::filesystem::canonical(helpers.folder().path()).string() + "/vtdeleted");
-  EXPECT_EQ(vtuProcess::find_process("vtdeleted").process_id(), deleted);
 }
 
 TEST(Process, SuspendStopsEveryThread) {
@@ -264,22 +219,6 @@ TEST(Process, SuspendStopsEveryThread) {
     EXPECT_EQ(states.find_first_not_of("TZ"), std::string::npos) << id << ": " << states;
     ::kill(static_cast<pid_t>(id), SIGCONT);
   }
-}
-
-TEST(ProcessAsRoot, AnotherUsersProcess) {
-  if (::geteuid() != 0) GTEST_SKIP() << "needs root: looks at its helper as another user";
-  HelperProcess helper({"sleep", "60000"});
-  const DWORD id = helper.id();
-  const auto answers = vtutils::testing::run_unprivileged([id] {
-    const vtuProcess process(id);
-    process.suspend();  // refused: nothing happens
-    return process.exists() && process.parent_id() != 0 && !process.orphaned() &&
-           process.main_module_base_name().IsEmpty() && process.main_module_file_name().IsEmpty() &&
-           find_all("process_helper", true).empty() &&
-           vtuProcessPeer::compare_process_time(id, 1) > 0;  // its creation time is readable
-  });
-  EXPECT_EQ(answers, true);
-  EXPECT_EQ(thread_states(static_cast<pid_t>(id)), "S") << "still running";
 }
 
 TEST(Process, QueriesLeaveNoDescriptorOpen) {

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 #include "util/timer_ticks.h"
 
@@ -15,41 +16,36 @@ namespace {
 
 constexpr std::int64_t kMillisecond = 1'000'000;  // in nanoseconds
 
-TEST(TimerTicks, CarryMustExceedOneToCount) {
-  double carry = 0.0;
-  EXPECT_EQ(vtutils::timer_ticks(250 * kMillisecond, 10, carry), 2);
-  EXPECT_EQ(carry, 0.5);
-  EXPECT_EQ(vtutils::timer_ticks(250 * kMillisecond, 10, carry), 2);
-  EXPECT_EQ(carry, 1.0);  // exactly 1.0 waits
-  EXPECT_EQ(vtutils::timer_ticks(250 * kMillisecond, 10, carry), 3);
-  EXPECT_EQ(carry, 0.5);
-}
-
-TEST(TimerTicks, SubMicrosecondRestIsDropped) {
-  double carry = 0.0;
-  EXPECT_EQ(vtutils::timer_ticks(999, 1'000'000, carry), 0);
-  EXPECT_EQ(carry, 0.0);
-  EXPECT_EQ(vtutils::timer_ticks(1'999, 1'000'000, carry), 1);
-  EXPECT_EQ(carry, 0.0);
-}
-
-TEST(TimerTicks, ZeroFrequencyNeverCounts) {
-  double carry = 0.0;
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(vtutils::timer_ticks(250 * kMillisecond, 0, carry), 0);
-  EXPECT_EQ(carry, 0.0);
-}
-
-TEST(TimerTicks, NegativeFrequencyCarriesOnlyNegativeFractions) {
-  double carry = 0.0;
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(vtutils::timer_ticks(250 * kMillisecond, -10, carry), -2);
-  EXPECT_EQ(carry, -2.0);
-}
-
-TEST(TimerTicks, CountsBeyondTheIntRangeAreClamped) {
-  double carry = 0.5;
-  EXPECT_EQ(vtutils::timer_ticks(INT64_MAX, 1000, carry), INT_MAX);
-  EXPECT_EQ(vtutils::timer_ticks(INT64_MAX, -1000, carry), INT_MIN);
-  EXPECT_EQ(carry, 0.5);
+// Each case makes updates of `elapsed` nanoseconds at `frequency`, starting from `carry`.
+TEST(TimerTicks, CountsWholeTicksAndCarriesTheRest) {
+  struct Case {
+    const char* what;
+    std::int64_t elapsed;
+    int frequency;
+    double carry;
+    std::vector<int> ticks;
+    double carry_after;
+  };
+  const Case cases[] = {
+      {"a carry of exactly 1.0 waits", 250 * kMillisecond, 10, 0.0, {2, 2, 3}, 0.5},
+      {"a rest below a microsecond is dropped", 999, 1'000'000, 0.0, {0}, 0.0},
+      {"a rest below a microsecond is dropped", 1'999, 1'000'000, 0.0, {1}, 0.0},
+      {"no frequency never counts", 250 * kMillisecond, 0, 0.0, {0, 0, 0}, 0.0},
+      {"a negative frequency carries negative fractions only", 250 * kMillisecond, -10, 0.0,
+       {-2, -2, -2, -2}, -2.0},
+      {"counts above the int range", INT64_MAX, 1000, 0.5, {INT_MAX}, 0.5},
+      {"counts below the int range", INT64_MAX, -1000, 0.5, {INT_MIN}, 0.5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    double carry = c.carry;
+    std::vector<int> ticks;
+    for (std::size_t i = 0; i < c.ticks.size(); ++i) {
+      ticks.push_back(vtutils::timer_ticks(c.elapsed, c.frequency, carry));
+    }
+    EXPECT_EQ(ticks, c.ticks);
+    EXPECT_EQ(carry, c.carry_after);
+  }
 }
 
 TEST(Timer, CountsOnTheRealClock) {
