@@ -27,10 +27,10 @@ DWORD write_dump(int fd, const ProcessStat& stat, const PtraceSession& session,
                  MINIDUMP_TYPE type) {
   using namespace minidump;
   const pid_t pid = session.pid();
-  const ProcessMemory memory(pid);
+  const auto memory = ProcessMemory::open(pid);
   const auto maps = read_file("/proc/" + std::to_string(pid) + "/maps");
-  if (!memory.valid() || !maps) return ERROR_ACCESS_DENIED;
-  const DumpSource source{pid,  stat, memory, parse_memory_regions(*maps),
+  if (!memory || !maps) return ERROR_ACCESS_DENIED;
+  const DumpSource source{pid,  stat, *memory, parse_memory_regions(*maps),
                           parse_mapped_modules(*maps), session.threads(), type};
 
   DumpFile file(fd, kMaxStreams);

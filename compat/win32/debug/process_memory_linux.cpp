@@ -50,8 +50,12 @@ std::vector<std::uint8_t> find_build_id_note(const std::vector<std::uint8_t>& no
 
 }  // namespace
 
-ProcessMemory::ProcessMemory(pid_t pid)
-    : fd_(::open(("/proc/" + std::to_string(pid) + "/mem").c_str(), O_RDONLY | O_CLOEXEC)) {}
+ErrorOr<ProcessMemory> ProcessMemory::open(pid_t pid) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/mem";
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return errno_code();
+  return ProcessMemory(std::move(fd));
+}
 
 std::size_t ProcessMemory::read(std::uint64_t address, void* buffer, std::size_t size) const {
   std::size_t done = 0;

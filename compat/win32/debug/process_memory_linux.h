@@ -6,19 +6,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "win32/core/error_or.h"
 #include "win32/core/unique_fd.h"
 
 namespace vtplatform {
 
 class ProcessMemory {
  public:
-  // Opens the memory of `pid`; the kernel allows it to a tracer of the process or a caller that
-  // could become one. errno tells why when valid() is false.
-  explicit ProcessMemory(pid_t pid);
-
-  bool valid() const { return fd_.valid(); }
+  // Opens the memory of `pid`, which the kernel allows to a tracer of the process or a caller
+  // that could become one; the errno of the open otherwise.
+  static ErrorOr<ProcessMemory> open(pid_t pid);
 
   // Reads up to `size` bytes at `address` and returns how many were read: all of them, or those
   // before the first byte that cannot be read (an unmapped page, a file mapped past its end).
@@ -28,6 +28,8 @@ class ProcessMemory {
   void read_zero_filled(std::uint64_t address, void* buffer, std::size_t size) const;
 
  private:
+  explicit ProcessMemory(UniqueFd fd) : fd_(std::move(fd)) {}
+
   UniqueFd fd_;
 };
 

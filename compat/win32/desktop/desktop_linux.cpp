@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "vtplatform/win32/error.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/core/kernel_object.h"
 #include "win32/desktop/login_session_linux.h"
 
@@ -16,17 +17,20 @@ class InputDesktop final : public vtplatform::KernelObject {};
 
 }  // namespace
 
+// The look-up over the bus allocates; a failed allocation is the caller's ERROR_NOT_ENOUGH_MEMORY.
 HDESK OpenInputDesktop(DWORD /*flags*/, BOOL /*inherit*/, ACCESS_MASK /*desired_access*/) {
-  const std::optional<bool> locked = vtplatform::login_session_locked();
-  if (!locked) {
-    SetLastError(ERROR_NO_SUCH_LOGON_SESSION);
-    return nullptr;
-  }
-  if (*locked) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return nullptr;
-  }
-  return static_cast<HDESK>(vtplatform::open_handle(std::make_shared<InputDesktop>()));
+  return vtplatform::without_exceptions(HDESK{}, ERROR_NO_SUCH_LOGON_SESSION, []() -> HDESK {
+    const std::optional<bool> locked = vtplatform::login_session_locked();
+    if (!locked) {
+      SetLastError(ERROR_NO_SUCH_LOGON_SESSION);
+      return nullptr;
+    }
+    if (*locked) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
+    return static_cast<HDESK>(vtplatform::open_handle(std::make_shared<InputDesktop>()));
+  });
 }
 
 BOOL CloseDesktop(HDESK desktop) {

@@ -10,11 +10,13 @@
 #include <climits>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
 #include "win32/core/eintr.h"
+#include "win32/core/error_or.h"
 #include "win32/core/errno_error.h"
 #include "win32/core/exception_barrier.h"
 #include "win32/core/unique_fd.h"
@@ -35,26 +37,28 @@ std::string_view last_component(std::string_view path) {
   return path.substr(path.rfind('/') + 1);
 }
 
-// Copies the whole content of `from` to `to`; 0 or the errno of the failure.
-int copy_content(int from, int to) {
+// Copies the whole content of `from` to `to`; the errno of the failure, or no error.
+[[nodiscard]] std::error_code copy_content(int from, int to) {
   for (;;) {
     const ssize_t copied = retry_on_eintr(
         [&] { return ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0); });
-    if (copied == 0) return 0;
+    if (copied == 0) return {};
     if (copied > 0) continue;
-    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return errno;
+    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+      return vtplatform::errno_code();
+    }
     break;  // the kernel cannot copy between these two files; copy through a buffer
   }
   std::vector<char> buffer(1 << 16);
   for (;;) {
     const ssize_t got = retry_on_eintr([&] { return ::read(from, buffer.data(), buffer.size()); });
-    if (got == 0) return 0;
-    if (got < 0) return errno;
+    if (got == 0) return {};
+    if (got < 0) return vtplatform::errno_code();
     for (ssize_t written = 0; written < got;) {
       const ssize_t put = retry_on_eintr([&] {
         return ::write(to, buffer.data() + written, static_cast<size_t>(got - written));
       });
-      if (put < 0) return errno;
+      if (put < 0) return vtplatform::errno_code();
       written += put;
     }
   }
@@ -109,21 +113,22 @@ BOOL CopyFileA(LPCSTR existing_file, LPCSTR new_file, BOOL fail_if_exists) {
     return FALSE;
   }
 
-  vtplatform::SiblingFile copy(new_file);
-  if (!copy.valid()) {
-    set_last_error_for_path(errno, new_file);
+  auto copy = vtplatform::SiblingFile::create(new_file);
+  if (!copy) {
+    set_last_error_for_path(copy.error().value(), new_file);
     return FALSE;
   }
-  int error = copy_content(source.get(), copy.fd());
+  std::error_code error = copy_content(source.get(), copy->fd());
   const timespec times[2] = {status.st_atim, status.st_mtim};
-  if (error == 0 && (::fchmod(copy.fd(), status.st_mode & 07777) != 0 ||
-                     ::futimens(copy.fd(), times) != 0)) {
-    error = errno;
+  if (!error && (::fchmod(copy->fd(), status.st_mode & 07777) != 0 ||
+                 ::futimens(copy->fd(), times) != 0)) {
+    error = vtplatform::errno_code();
   }
-  if (error == 0) error = copy.rename_to_target(fail_if_exists != FALSE);
-  if (error != 0) {
-    SetLastError(error == EEXIST ? ERROR_FILE_EXISTS
-                                 : vtplatform::win32_error_for_path(error, new_file));
+  if (!error) error = copy->rename_to_target(fail_if_exists != FALSE);
+  if (error) {
+    SetLastError(error == std::errc::file_exists
+                     ? ERROR_FILE_EXISTS
+                     : vtplatform::win32_error_for_path(error.value(), new_file));
     return FALSE;
   }
   return TRUE;

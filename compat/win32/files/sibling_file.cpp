@@ -60,29 +60,29 @@ bool lock_sibling(int fd, int command) {
 }
 
 // Creates a file from `path`, which ends in XXXXXX, and locks it. Another writer may take the new
-// file for a leftover and remove it before the lock is taken: then the file is made anew. Where
-// the file system keeps no locks, the file stays unlocked and no writer removes it as a leftover.
-UniqueFd create_locked(std::string& path) {
+// file for a leftover and remove it before the lock is taken: then the file is made anew, and
+// EAGAIN ends the tries. Where the file system keeps no locks, the file stays unlocked and no
+// writer removes it as a leftover.
+ErrorOr<UniqueFd> create_locked(std::string& path) {
   const std::string pattern = path;
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     path = pattern;
     UniqueFd fd(::mkostemp(path.data(), O_CLOEXEC));
-    if (!fd.valid()) return fd;
+    if (!fd.valid()) return errno_code();
     lock_sibling(fd.get(), F_OFD_SETLKW);
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0 || status.st_nlink > 0) return fd;
   }
-  errno = EAGAIN;
-  return UniqueFd();
+  return errno_code(EAGAIN);
 }
 
 // Syncs `folder`, so that the entries changed in it outlast a power loss. A folder that this user
 // may not read cannot be synced, and a file system that cannot sync folders (EINVAL) keeps its
 // entries as it does; neither is a failure.
-int sync_folder(const std::string& folder) {
+std::error_code sync_folder(const std::string& folder) {
   const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd.valid() || ::fsync(fd.get()) == 0 || errno == EINVAL) return 0;
-  return errno;
+  if (!fd.valid() || ::fsync(fd.get()) == 0 || errno == EINVAL) return {};
+  return errno_code();
 }
 
 // Removes the files "<prefix>XXXXXX" in `folder` that nobody holds locked: siblings whose writer
@@ -118,21 +118,30 @@ SiblingFile::SiblingFile(std::string_view target)
     : target_(target),
       folder_(folder_of(target)),
       prefix_(sibling_prefix(target)),
-      path_(folder_ + "/" + prefix_ + std::string(kRandomChars, 'X')),
-      fd_(create_locked(path_)) {}
+      path_(folder_ + "/" + prefix_ + std::string(kRandomChars, 'X')) {}
+
+ErrorOr<SiblingFile> SiblingFile::create(std::string_view target) {
+  SiblingFile sibling(target);
+  ErrorOr<UniqueFd> fd = create_locked(sibling.path_);
+  if (!fd) return fd.error();
+  sibling.fd_ = std::move(*fd);
+  return sibling;
+}
 
 SiblingFile::~SiblingFile() {
   if (fd_.valid() && !renamed_) ::unlink(path_.c_str());
 }
 
-int SiblingFile::rename_to_target(bool keep_existing) {
-  if (::fsync(fd_.get()) != 0) return errno;
+std::error_code SiblingFile::rename_to_target(bool keep_existing) {
+  if (::fsync(fd_.get()) != 0) return errno_code();
   const unsigned flags = keep_existing ? RENAME_NOREPLACE : 0;
-  if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target_.c_str(), flags) != 0) return errno;
+  if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target_.c_str(), flags) != 0) {
+    return errno_code();
+  }
   renamed_ = true;
-  if (const int error = sync_folder(folder_)) return error;
+  if (const std::error_code error = sync_folder(folder_)) return error;
   remove_leftovers(folder_, prefix_);
-  return 0;
+  return {};
 }
 
 mode_t new_file_rights() {
@@ -150,16 +159,16 @@ int replace_file(const std::string& target, std::string_view text, mode_t new_ri
   struct stat existing {};
   const mode_t rights =
       ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : new_rights;
-  SiblingFile sibling(path);
-  if (!sibling.valid()) return errno;
-  if (::fchmod(sibling.fd(), rights) != 0) return errno;
+  ErrorOr<SiblingFile> sibling = SiblingFile::create(path);
+  if (!sibling) return sibling.error().value();
+  if (::fchmod(sibling->fd(), rights) != 0) return errno;
   while (!text.empty()) {
     const ssize_t put =
-        retry_on_eintr([&] { return ::write(sibling.fd(), text.data(), text.size()); });
+        retry_on_eintr([&] { return ::write(sibling->fd(), text.data(), text.size()); });
     if (put < 0) return errno;
     text.remove_prefix(static_cast<std::size_t>(put));
   }
-  return sibling.rename_to_target();
+  return sibling->rename_to_target().value();
 }
 
 }  // namespace vtplatform

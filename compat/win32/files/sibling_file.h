@@ -11,29 +11,32 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
+#include "win32/core/error_or.h"
 #include "win32/core/unique_fd.h"
 
 namespace vtplatform {
 
 class SiblingFile {
  public:
-  // Creates the sibling of `target` with rights 0600; valid() tells whether it could.
-  explicit SiblingFile(std::string_view target);
+  // Creates the sibling of `target` with rights 0600, or gives the errno of the failure.
+  static ErrorOr<SiblingFile> create(std::string_view target);
   ~SiblingFile();
-  SiblingFile(const SiblingFile&) = delete;
-  SiblingFile& operator=(const SiblingFile&) = delete;
+  SiblingFile(SiblingFile&&) = default;
+  SiblingFile& operator=(SiblingFile&&) = delete;
 
   const std::string& path() const { return path_; }
   int fd() const { return fd_.get(); }
-  bool valid() const { return fd_.valid(); }
   // Syncs the file, renames it to the target, replacing what is there unless `keep_existing` is
   // set, and syncs the folder, so that the new file outlasts a power loss. Then removes the
-  // target's siblings that dead writers left behind. 0, or the errno of the failure (EEXIST when
-  // `keep_existing` finds a file).
-  int rename_to_target(bool keep_existing = false);
+  // target's siblings that dead writers left behind. The errno of the failure (EEXIST when
+  // `keep_existing` finds a file), or no error.
+  [[nodiscard]] std::error_code rename_to_target(bool keep_existing = false);
 
  private:
+  explicit SiblingFile(std::string_view target);
+
   std::string target_;
   std::string folder_;
   std::string prefix_;

@@ -26,8 +26,8 @@ TEST(SiblingFile, ASaveRemovesTheSiblingsThatNoWriterHolds) {
   TempDir dir;
   const std::string target = dir.file("value.txt");
   write_file(target, "old");
-  SiblingFile live(target);  // a writer still at work
-  ASSERT_TRUE(live.valid());
+  auto live = SiblingFile::create(target);  // a writer still at work
+  ASSERT_TRUE(live);
   const char* const leftover = ".value.txt.vt-a1B2c3";
   write_file(dir.file(leftover), "left by a writer that died");
   // Names that only look like siblings, or are not files.
@@ -40,14 +40,14 @@ TEST(SiblingFile, ASaveRemovesTheSiblingsThatNoWriterHolds) {
   ASSERT_EQ(replace_file(target, "new", 0600), 0);
   EXPECT_EQ(read_file(target), "new");
   EXPECT_FALSE(fs::exists(dir.file(leftover)));
-  EXPECT_TRUE(fs::exists(live.path()));
+  EXPECT_TRUE(fs::exists(live->path()));
   for (const char* name : others) EXPECT_EQ(read_file(dir.file(name)), "someone's") << name;
   EXPECT_TRUE(fs::is_directory(dir.file(".value.txt.vt-folder")));
   EXPECT_TRUE(fs::is_symlink(dir.file(".value.txt.vt-link12")));
 
   // The live writer finishes as if nobody had been there.
-  ASSERT_EQ(::write(live.fd(), "newer", 5), 5);
-  ASSERT_EQ(live.rename_to_target(), 0);
+  ASSERT_EQ(::write(live->fd(), "newer", 5), 5);
+  ASSERT_FALSE(live->rename_to_target());
   EXPECT_EQ(read_file(target), "newer");
 }
 

@@ -9,6 +9,7 @@
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/pipe.h"
 #include "win32/core/errno_error.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/launch/pipe_object.h"
 
 namespace vtplatform {
@@ -37,7 +38,10 @@ BOOL CreatePipe(HANDLE* read_pipe, HANDLE* write_pipe, LPSECURITY_ATTRIBUTES, DW
   if (size > 0) {
     ::fcntl(write_end.get(), F_SETPIPE_SZ, size > INT_MAX ? INT_MAX : static_cast<int>(size));
   }
-  *read_pipe = open_handle(std::make_shared<PipeObject>(std::move(read_end)));
-  *write_pipe = open_handle(std::make_shared<PipeObject>(std::move(write_end)));
-  return TRUE;
+  // Only the handle table's allocations can throw; the ends close when they do.
+  return without_exceptions(FALSE, ERROR_NOT_ENOUGH_MEMORY, [&] {
+    *read_pipe = open_handle(std::make_shared<PipeObject>(std::move(read_end)));
+    *write_pipe = open_handle(std::make_shared<PipeObject>(std::move(write_end)));
+    return TRUE;
+  });
 }

@@ -23,6 +23,8 @@
 #include "vtplatform/win32/process.h"
 #include "vtplatform/win32/process_launch.h"
 #include "win32/core/errno_error.h"
+#include "win32/core/error_or.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/core/thread_object.h"
 #include "win32/files/file_object.h"
 #include "win32/launch/command_line.h"
@@ -51,29 +53,22 @@ bool is_executable_file(const std::string& path) {
 
 // `path` made absolute against the caller's current folder, so that it does not depend on the
 // child's working folder.
-std::optional<std::string> absolute_path(const std::string& path) {
+ErrorOr<std::string> absolute_path(const std::string& path) {
   std::error_code error;
   const auto absolute = std::filesystem::absolute(path, error);
-  if (error) {
-    SetLastError(win32_error_from_errno(error.value()));
-    return std::nullopt;
-  }
+  if (error) return error;
   return absolute.string();
 }
 
-// The program that `name` names, as a path; sets the last error and gives nothing when there is
-// no program to execute. Names without '/' are looked up on the caller's PATH when `search` is
-// set, and otherwise are files in the current folder, like every other relative name.
-std::optional<std::string> find_program(const std::string& name, bool search) {
+// The program that `name` names, as a path. Names without '/' are looked up on the caller's PATH
+// when `search` is set, and otherwise are files in the current folder, like every other relative
+// name. ENOENT when the search finds nothing, EACCES for a folder or a file that is not
+// executable, else the errno of the call that failed.
+ErrorOr<std::string> find_program(const std::string& name, bool search) {
   if (!search || name.find('/') != std::string::npos) {
     if (is_executable_file(name)) return absolute_path(name);
     struct stat status {};
-    if (::stat(name.c_str(), &status) != 0) {
-      set_last_error_for_path(errno, name.c_str());
-    } else {
-      SetLastError(ERROR_ACCESS_DENIED);  // a folder, or not executable
-    }
-    return std::nullopt;
+    return errno_code(::stat(name.c_str(), &status) != 0 ? errno : EACCES);
   }
   const char* search_path = std::getenv("PATH");
   std::string_view folders = search_path != nullptr ? search_path : kDefaultSearchPath;
@@ -86,53 +81,51 @@ std::optional<std::string> find_program(const std::string& name, bool search) {
     if (colon == std::string_view::npos) break;
     folders.remove_prefix(colon + 1);
   }
-  SetLastError(ERROR_FILE_NOT_FOUND);
-  return std::nullopt;
+  return errno_code(ENOENT);
 }
 
 // The descriptors that become the child's 0, 1 and 2, and what keeps them open until the child
 // has its copies.
 class StandardDescriptors {
  public:
-  // Chooses them from the start-up information; false with the last error set on failure.
-  bool choose(const STARTUPINFOA& startup_info, DWORD creation_flags) {
+  // Chooses them from the start-up information: EBADF for a handle that is no pipe or file, else
+  // the errno of the open that failed.
+  [[nodiscard]] std::error_code choose(const STARTUPINFOA& startup_info, DWORD creation_flags) {
     const HANDLE handles[3] = {startup_info.hStdInput, startup_info.hStdOutput,
                                startup_info.hStdError};
     for (int slot = 0; slot < 3; ++slot) {
+      ErrorOr<int> fd = slot;
       if ((startup_info.dwFlags & STARTF_USESTDHANDLES) != 0) {
-        fds_[slot] = handle_descriptor(handles[slot]);
+        fd = handle_descriptor(handles[slot]);
       } else if ((creation_flags & kNoConsoleFlags) != 0 || ::fcntl(slot, F_GETFD) < 0) {
         // Opening /dev/null takes the lowest free descriptor, never one of a later slot.
-        fds_[slot] = null_descriptor();
-      } else {
-        fds_[slot] = slot;
+        fd = null_descriptor();
       }
-      if (fds_[slot] < 0) return false;
+      if (!fd) return fd.error();
+      fds_[slot] = *fd;
     }
-    return true;
+    return {};
   }
 
   const int* fds() const { return fds_; }
 
  private:
-  int handle_descriptor(HANDLE handle) {
+  ErrorOr<int> handle_descriptor(HANDLE handle) {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return null_descriptor();
     auto object = find_handle(handle);
     int fd = -1;
     if (const auto* pipe = dynamic_cast<const PipeObject*>(object.get())) fd = pipe->fd();
     if (const auto* file = dynamic_cast<const FileObject*>(object.get())) fd = file->fd();
-    if (fd < 0) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return -1;
-    }
+    if (fd < 0) return errno_code(EBADF);
     objects_.push_back(std::move(object));  // a handle closed meanwhile keeps its descriptor
     return fd;
   }
 
-  int null_descriptor() {
+  ErrorOr<int> null_descriptor() {
     if (!null_.valid()) {
-      null_.reset(::open("/dev/null", O_RDWR | O_CLOEXEC));
-      if (!null_.valid()) SetLastError(win32_error_from_errno(errno));
+      const int fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+      if (fd < 0) return errno_code();
+      null_.reset(fd);
     }
     return null_.get();
   }
@@ -157,14 +150,9 @@ BOOL fail(DWORD error) {
   return FALSE;
 }
 
-}  // namespace
-}  // namespace vtplatform
-
-BOOL CreateProcessA(LPCSTR application_name, LPSTR command_line, LPSECURITY_ATTRIBUTES,
-                    LPSECURITY_ATTRIBUTES, BOOL, DWORD creation_flags, LPVOID environment,
-                    LPCSTR current_directory, LPSTARTUPINFOA startup_info,
+BOOL create_process(LPCSTR application_name, LPSTR command_line, DWORD creation_flags,
+                    LPVOID environment, LPCSTR current_directory, LPSTARTUPINFOA startup_info,
                     LPPROCESS_INFORMATION process_information) {
-  using namespace vtplatform;
   if (startup_info == nullptr || process_information == nullptr ||
       (creation_flags & ~kKnownFlags) != 0) {
     return fail(ERROR_INVALID_PARAMETER);
@@ -181,10 +169,13 @@ BOOL CreateProcessA(LPCSTR application_name, LPSTR command_line, LPSECURITY_ATTR
     words.emplace_back(application_name);
   }
   const bool search = application_name == nullptr;
-  const auto program = find_program(search ? words[0] : application_name, search);
-  if (!program) return FALSE;
+  const std::string& name = search ? words[0] : application_name;
+  const auto program = find_program(name, search);
+  if (!program) return fail(win32_error_for_path(program.error().value(), name.c_str()));
   StandardDescriptors descriptors;
-  if (!descriptors.choose(*startup_info, creation_flags)) return FALSE;
+  if (const std::error_code error = descriptors.choose(*startup_info, creation_flags)) {
+    return fail(win32_error_from(error));
+  }
 
   std::vector<char*> argv;
   for (auto& word : words) argv.push_back(word.data());
@@ -209,6 +200,20 @@ BOOL CreateProcessA(LPCSTR application_name, LPSTR command_line, LPSECURITY_ATTR
   process_information->dwProcessId = static_cast<DWORD>(child->pid);
   process_information->dwThreadId = static_cast<DWORD>(child->pid);
   return TRUE;
+}
+
+}  // namespace
+}  // namespace vtplatform
+
+// Everything here allocates: a failed allocation is the caller's ERROR_NOT_ENOUGH_MEMORY.
+BOOL CreateProcessA(LPCSTR application_name, LPSTR command_line, LPSECURITY_ATTRIBUTES,
+                    LPSECURITY_ATTRIBUTES, BOOL, DWORD creation_flags, LPVOID environment,
+                    LPCSTR current_directory, LPSTARTUPINFOA startup_info,
+                    LPPROCESS_INFORMATION process_information) {
+  return vtplatform::without_exceptions(FALSE, ERROR_NOT_ENOUGH_MEMORY, [&] {
+    return vtplatform::create_process(application_name, command_line, creation_flags, environment,
+                                      current_directory, startup_info, process_information);
+  });
 }
 
 BOOL vtplatform::become_child_subreaper() {

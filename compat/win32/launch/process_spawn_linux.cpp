@@ -228,14 +228,11 @@ std::optional<SpawnedProcess> spawn_detached(const SpawnRequest& request) {
   const pid_t child = report.child;
 
   // The intermediate is held, so `child` still names the child, even if it has exited already.
-  errno = 0;
   UniqueFd pidfd(pidfd_open(child));
-  const auto stat = pidfd.valid() ? read_process_stat(child) : std::nullopt;
+  const ErrorOr<ProcessStat> stat = pidfd.valid() ? read_process_stat(child) : errno_code();
   if (!stat) {
-    // errno may be unset: read_process_stat can fail on a malformed stat.
-    const int error = errno;
     ::kill(child, SIGKILL);
-    return fail(error != 0 ? win32_error_from_errno(error) : ERROR_GEN_FAILURE);
+    return fail(win32_error_from(stat.error()));
   }
   return SpawnedProcess{child, std::move(pidfd), stat->start_ticks};
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <system_error>
 
 #include "win32/core/read_file.h"
 
@@ -27,10 +28,12 @@ bool parse_number(std::string_view text, T& value) {
 }
 
 // Nothing when the file cannot be read: the process or thread is gone.
-std::optional<ProcessStat> read_stat_file(const std::string& path) {
+ErrorOr<ProcessStat> read_stat_file(const std::string& path) {
   const auto text = read_file(path);
-  if (!text) return std::nullopt;
-  return parse_process_stat(*text);
+  if (!text) return text.error();
+  auto stat = parse_process_stat(*text);
+  if (!stat) return std::make_error_code(std::errc::bad_message);
+  return *std::move(stat);
 }
 
 struct DirCloser {
@@ -79,7 +82,7 @@ std::optional<ProcessStat> parse_process_stat(std::string_view text) {
   return stat;
 }
 
-std::optional<ProcessStat> read_process_stat(pid_t pid) {
+ErrorOr<ProcessStat> read_process_stat(pid_t pid) {
   return read_stat_file("/proc/" + std::to_string(pid) + "/stat");
 }
 

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "win32/core/error_or.h"
+
 namespace vtplatform {
 
 struct ProcessStat {
@@ -27,8 +29,9 @@ struct ProcessStat {
 // the last ')', since the name itself may contain both.
 std::optional<ProcessStat> parse_process_stat(std::string_view text);
 
-// Reads and parses /proc/`pid`/stat; nothing when the process is gone.
-std::optional<ProcessStat> read_process_stat(pid_t pid);
+// Reads and parses /proc/`pid`/stat: the errno of the read that failed (ENOENT or ESRCH when the
+// process is gone), EBADMSG for a text that does not parse.
+ErrorOr<ProcessStat> read_process_stat(pid_t pid);
 
 // Whether the process counts as running. A zombie (state Z or X) is gone, except that a process
 // whose main thread has exited shows its leader as a zombie while its other threads still run:

@@ -35,7 +35,11 @@ std::uint64_t from_filetime(const FILETIME& time) {
 // The process that `handle` names and its current stat; the pseudo handle of the calling process
 // is accepted as Windows accepts it. Sets the last error and gives nothing on failure.
 std::optional<ProcessStat> stat_for_handle(HANDLE handle) {
-  if (handle == GetCurrentProcess()) return read_process_stat(::getpid());
+  if (handle == GetCurrentProcess()) {
+    auto own = read_process_stat(::getpid());
+    if (!own) return std::nullopt;
+    return *std::move(own);
+  }
   const auto process = find_handle_as<ProcessObject>(handle);
   if (!process) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -52,7 +56,7 @@ std::optional<ProcessStat> stat_for_handle(HANDLE handle) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return std::nullopt;
   }
-  return stat;
+  return *std::move(stat);
 }
 
 }  // namespace

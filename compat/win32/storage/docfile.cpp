@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "win32/core/errno_error.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/core/unique_fd.h"
 #include "win32/files/file_name.h"
 #include "win32/storage/storage_objects.h"
@@ -81,14 +82,51 @@ HRESULT create_docfile(LPCOLESTR name, DWORD mode, int version, IStorage** stora
   return result;
 }
 
+HRESULT open_docfile(LPCOLESTR name, DWORD mode, IStorage** storage) {
+  if (storage == nullptr) return STG_E_INVALIDPOINTER;
+  *storage = nullptr;
+  std::string path;
+  if (HRESULT result = path_of(name, path); FAILED(result)) return result;
+  if (HRESULT result = check_root_mode(mode, false); FAILED(result)) return result;
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return file_error(errno, path);
+  if (S_ISDIR(status.st_mode)) return STG_E_ACCESSDENIED;
+  ComPtr<ILockBytes> bytes;
+  const auto sharing = cfb::FileSharing::of(mode);
+  HRESULT result =
+      cfb::open_file_bytes(path.c_str(), may_write(mode), false, sharing, bytes);
+  std::shared_ptr<Document> document;
+  if (SUCCEEDED(result)) {
+    result = Document::open(std::move(bytes), path, may_write(mode), transacted(mode), sharing,
+                            document);
+  }
+  if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
+  return result;
+}
+
+HRESULT is_storage_file(LPCOLESTR name) {
+  std::string path;
+  if (HRESULT result = path_of(name, path); FAILED(result)) return result;
+  UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) return file_error(errno, path);
+  std::array<unsigned char, kSignature.size()> start{};
+  const ssize_t got = ::pread(file.get(), start.data(), start.size(), 0);
+  return got == static_cast<ssize_t>(start.size()) && start == kSignature ? S_OK : S_FALSE;
+}
+
 }  // namespace
 }  // namespace vtplatform::storage
 
 using namespace vtplatform::storage;
 using vtplatform::ComPtr;
+using vtplatform::com_without_exceptions;
+
+// No exception leaves these functions. One from the code-page engine can only come from the
+// document's name, and fails as a name that cannot be; one from an allocation is E_OUTOFMEMORY.
 
 HRESULT StgCreateDocfile(LPCOLESTR name, DWORD mode, DWORD, IStorage** storage) {
-  return create_docfile(name, mode, 3, storage);
+  return com_without_exceptions(STG_E_INVALIDNAME,
+                                [&] { return create_docfile(name, mode, 3, storage); });
 }
 
 HRESULT StgCreateStorageEx(LPCOLESTR name, DWORD mode, DWORD format, DWORD,
@@ -105,41 +143,28 @@ HRESULT StgCreateStorageEx(LPCOLESTR name, DWORD mode, DWORD format, DWORD,
       return STG_E_INVALIDPARAMETER;
     }
   }
-  return create_docfile(name, mode, version, reinterpret_cast<IStorage**>(object));
+  return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+    return create_docfile(name, mode, version, reinterpret_cast<IStorage**>(object));
+  });
 }
 
 HRESULT StgOpenStorage(LPCOLESTR name, IStorage*, DWORD mode, SNB, DWORD, IStorage** storage) {
-  if (storage == nullptr) return STG_E_INVALIDPOINTER;
-  *storage = nullptr;
-  std::string path;
-  if (HRESULT result = path_of(name, path); FAILED(result)) return result;
-  if (HRESULT result = check_root_mode(mode, false); FAILED(result)) return result;
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return file_error(errno, path);
-  if (S_ISDIR(status.st_mode)) return STG_E_ACCESSDENIED;
-  ComPtr<ILockBytes> bytes;
-  const auto sharing = vtplatform::cfb::FileSharing::of(mode);
-  HRESULT result =
-      vtplatform::cfb::open_file_bytes(path.c_str(), may_write(mode), false, sharing, bytes);
-  std::shared_ptr<Document> document;
-  if (SUCCEEDED(result)) {
-    result = Document::open(std::move(bytes), path, may_write(mode), transacted(mode), sharing,
-                            document);
-  }
-  if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
-  return result;
+  return com_without_exceptions(STG_E_INVALIDNAME,
+                                [&] { return open_docfile(name, mode, storage); });
 }
 
 HRESULT StgCreateDocfileOnILockBytes(ILockBytes* bytes, DWORD mode, DWORD, IStorage** storage) {
   if (storage == nullptr || bytes == nullptr) return STG_E_INVALIDPOINTER;
   *storage = nullptr;
   if (HRESULT result = check_root_mode(mode, true); FAILED(result)) return result;
-  std::shared_ptr<Document> document;
-  // Bytes that the caller provides are shared as the caller arranges.
-  const HRESULT result = Document::create(ComPtr<ILockBytes>(bytes), std::string(), 3,
-                                          transacted(mode), {}, false, document);
-  if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
-  return result;
+  return com_without_exceptions(E_UNEXPECTED, [&] {
+    std::shared_ptr<Document> document;
+    // Bytes that the caller provides are shared as the caller arranges.
+    const HRESULT result = Document::create(ComPtr<ILockBytes>(bytes), std::string(), 3,
+                                            transacted(mode), {}, false, document);
+    if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
+    return result;
+  });
 }
 
 HRESULT StgOpenStorageOnILockBytes(ILockBytes* bytes, IStorage*, DWORD mode, SNB, DWORD,
@@ -147,19 +172,15 @@ HRESULT StgOpenStorageOnILockBytes(ILockBytes* bytes, IStorage*, DWORD mode, SNB
   if (storage == nullptr || bytes == nullptr) return STG_E_INVALIDPOINTER;
   *storage = nullptr;
   if (HRESULT result = check_root_mode(mode, false); FAILED(result)) return result;
-  std::shared_ptr<Document> document;
-  const HRESULT result = Document::open(ComPtr<ILockBytes>(bytes), std::string(),
-                                        may_write(mode), transacted(mode), {}, document);
-  if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
-  return result;
+  return com_without_exceptions(E_UNEXPECTED, [&] {
+    std::shared_ptr<Document> document;
+    const HRESULT result = Document::open(ComPtr<ILockBytes>(bytes), std::string(),
+                                          may_write(mode), transacted(mode), {}, document);
+    if (SUCCEEDED(result)) *storage = new_root_storage(std::move(document), mode);
+    return result;
+  });
 }
 
 HRESULT StgIsStorageFile(LPCOLESTR name) {
-  std::string path;
-  if (HRESULT result = path_of(name, path); FAILED(result)) return result;
-  vtplatform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.valid()) return file_error(errno, path);
-  std::array<unsigned char, kSignature.size()> start{};
-  const ssize_t got = ::pread(file.get(), start.data(), start.size(), 0);
-  return got == static_cast<ssize_t>(start.size()) && start == kSignature ? S_OK : S_FALSE;
+  return com_without_exceptions(STG_E_INVALIDNAME, [&] { return is_storage_file(name); });
 }

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
 #include <vector>
 
+#include "win32/core/error_or.h"
 #include "win32/core/unique_fd.h"
 #include "win32/files/file_info.h"
 #include "win32/files/sibling_file.h"
@@ -231,22 +233,23 @@ HRESULT Document::commit(bool replace) {
     if (FAILED(result)) return result;
     committed = bytes_;
   } else {
-    SiblingFile file(path_);
-    if (!file.valid()) return error_from_errno(errno);
+    ErrorOr<SiblingFile> file = SiblingFile::create(path_);
+    if (!file) return error_from_errno(file.error().value());
     // The new file keeps the rights of the document it replaces; a new document gets those of
     // any new file (0666 less the umask).
     struct stat status {};
     const mode_t rights =
         ::stat(path_.c_str(), &status) == 0 ? status.st_mode & 07777 : new_file_rights();
-    if (::fchmod(file.fd(), rights) != 0) return error_from_errno(errno);
+    if (::fchmod(file->fd(), rights) != 0) return error_from_errno(errno);
     // The new file is shared as the document is before it takes the document's place, so that
     // the path never names a file that another open could take against this one's sharing.
-    HRESULT result = cfb::open_file_bytes(file.path().c_str(), true, false, sharing_, committed);
+    HRESULT result = cfb::open_file_bytes(file->path().c_str(), true, false, sharing_, committed);
     if (SUCCEEDED(result)) result = write_to(committed.get());
     if (SUCCEEDED(result)) result = committed->Flush();
     if (FAILED(result)) return result;
-    if (const int error = file.rename_to_target(!replace); error != 0) {
-      return error == EEXIST ? STG_E_FILEALREADYEXISTS : error_from_errno(error);
+    if (const std::error_code error = file->rename_to_target(!replace)) {
+      return error == std::errc::file_exists ? STG_E_FILEALREADYEXISTS
+                                             : error_from_errno(error.value());
     }
     bytes_ = committed;
   }

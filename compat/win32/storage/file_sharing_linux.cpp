@@ -3,8 +3,10 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
 #include <limits>
+#include <system_error>
+
+#include "win32/core/error_or.h"
 
 namespace vtplatform::cfb {
 namespace {
@@ -23,10 +25,10 @@ struct flock lock_of(short type, LockByte byte) {
   return lock;
 }
 
-// Sets or releases the shared lock on `byte`; the errno of a failure, else 0.
-int set(int fd, LockByte byte, short type) {
+// Sets or releases the shared lock on `byte`; the errno of a failure.
+std::error_code set(int fd, LockByte byte, short type) {
   struct flock lock = lock_of(type, byte);
-  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 0 : errno;
+  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? std::error_code() : errno_code();
 }
 
 // Whether another open file description holds a lock on `byte`.
@@ -71,8 +73,11 @@ HRESULT lock_sharing(int fd, const FileSharing& sharing) {
   };
   for (const auto& byte : bytes) {
     if (!byte.wanted) continue;
-    if (const int error = set(fd, byte.own, F_RDLCK); error != 0) {
-      if (error == EINVAL || error == ENOLCK || error == EOPNOTSUPP) return S_OK;
+    if (const std::error_code error = set(fd, byte.own, F_RDLCK)) {
+      if (error == std::errc::invalid_argument || error == std::errc::no_lock_available ||
+          error == std::errc::operation_not_supported) {
+        return S_OK;
+      }
       return STG_E_LOCKVIOLATION;
     }
   }

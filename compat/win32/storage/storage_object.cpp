@@ -5,6 +5,7 @@
 
 #include "vtplatform/win32/com_ptr.h"
 #include "win32/core/com_object.h"
+#include "win32/core/exception_barrier.h"
 #include "win32/storage/storage_objects.h"
 #include "win32/text/code_pages.h"
 
@@ -168,38 +169,47 @@ class StorageObject final : public ComObject<IStorage> {
     return query(iid, object, {IID_IStorage});
   }
 
+  // The methods that convert names keep exceptions in: a failed allocation is E_OUTOFMEMORY.
   HRESULT CreateStream(LPCOLESTR name, DWORD mode, DWORD, DWORD, IStream** stream) override {
-    std::lock_guard lock(document_->mutex());
-    std::shared_ptr<Entry> created;
-    const HRESULT result = create_element(name, mode, cfb::ObjectType::kStream, stream, created);
-    if (SUCCEEDED(result)) *stream = new_stream(document_, created, mode);
-    return result;
+    return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+      std::lock_guard lock(document_->mutex());
+      std::shared_ptr<Entry> created;
+      const HRESULT result = create_element(name, mode, cfb::ObjectType::kStream, stream, created);
+      if (SUCCEEDED(result)) *stream = new_stream(document_, created, mode);
+      return result;
+    });
   }
 
   HRESULT OpenStream(LPCOLESTR name, void* reserved1, DWORD mode, DWORD,
                      IStream** stream) override {
-    std::lock_guard lock(document_->mutex());
-    std::shared_ptr<Entry> found;
-    const HRESULT result = open_element(name, reserved1, mode, cfb::ObjectType::kStream, stream, found);
-    if (SUCCEEDED(result)) *stream = new_stream(document_, found, mode);
-    return result;
+    return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+      std::lock_guard lock(document_->mutex());
+      std::shared_ptr<Entry> found;
+      const HRESULT result = open_element(name, reserved1, mode, cfb::ObjectType::kStream, stream, found);
+      if (SUCCEEDED(result)) *stream = new_stream(document_, found, mode);
+      return result;
+    });
   }
 
   HRESULT CreateStorage(LPCOLESTR name, DWORD mode, DWORD, DWORD, IStorage** storage) override {
-    std::lock_guard lock(document_->mutex());
-    std::shared_ptr<Entry> created;
-    const HRESULT result = create_element(name, mode, cfb::ObjectType::kStorage, storage, created);
-    if (SUCCEEDED(result)) *storage = new StorageObject(document_, created, mode);
-    return result;
+    return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+      std::lock_guard lock(document_->mutex());
+      std::shared_ptr<Entry> created;
+      const HRESULT result = create_element(name, mode, cfb::ObjectType::kStorage, storage, created);
+      if (SUCCEEDED(result)) *storage = new StorageObject(document_, created, mode);
+      return result;
+    });
   }
 
   HRESULT OpenStorage(LPCOLESTR name, IStorage*, DWORD mode, SNB, DWORD,
                       IStorage** storage) override {
-    std::lock_guard lock(document_->mutex());
-    std::shared_ptr<Entry> found;
-    const HRESULT result = open_element(name, nullptr, mode, cfb::ObjectType::kStorage, storage, found);
-    if (SUCCEEDED(result)) *storage = new StorageObject(document_, found, mode);
-    return result;
+    return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+      std::lock_guard lock(document_->mutex());
+      std::shared_ptr<Entry> found;
+      const HRESULT result = open_element(name, nullptr, mode, cfb::ObjectType::kStorage, storage, found);
+      if (SUCCEEDED(result)) *storage = new StorageObject(document_, found, mode);
+      return result;
+    });
   }
 
   HRESULT CopyTo(DWORD exclude_count, const IID* exclude_iids, SNB exclude_names,
@@ -234,27 +244,29 @@ class StorageObject final : public ComObject<IStorage> {
 
   HRESULT MoveElementTo(LPCOLESTR name, IStorage* destination, LPCOLESTR new_name,
                         DWORD flags) override {
-    std::lock_guard lock(document_->mutex());
-    std::u16string element;
-    std::u16string target_name;
-    if (destination == nullptr) return STG_E_INVALIDPOINTER;
-    if (HRESULT result = element_name(name, element); FAILED(result)) return result;
-    if (HRESULT result = element_name(new_name, target_name); FAILED(result)) return result;
-    if (flags != STGMOVE_MOVE && flags != STGMOVE_COPY) return STG_E_INVALIDFLAG;
-    if (const HRESULT state = usable(); FAILED(state)) return state;
-    const std::shared_ptr<Entry> found = entry().find(element);
-    if (found == nullptr) return STG_E_FILENOTFOUND;
-    if (found->open_count > 0) return STG_E_ACCESSDENIED;
-    if (flags == STGMOVE_MOVE && !may_write(mode_)) return STG_E_ACCESSDENIED;
-    // An element cannot go into itself, nor onto itself.
-    if (const Entry* target = same_document_entry(destination);
-        target != nullptr && (contains(*found, target) ||
-                              (target == &entry() && cfb::compare_names(element, target_name) == 0))) {
-      return STG_E_ACCESSDENIED;
-    }
-    const HRESULT result = copy_entry(*found, target_name, destination);
-    if (SUCCEEDED(result) && flags == STGMOVE_MOVE) remove(found);
-    return result;
+    return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+      std::lock_guard lock(document_->mutex());
+      std::u16string element;
+      std::u16string target_name;
+      if (destination == nullptr) return STG_E_INVALIDPOINTER;
+      if (HRESULT result = element_name(name, element); FAILED(result)) return result;
+      if (HRESULT result = element_name(new_name, target_name); FAILED(result)) return result;
+      if (flags != STGMOVE_MOVE && flags != STGMOVE_COPY) return STG_E_INVALIDFLAG;
+      if (const HRESULT state = usable(); FAILED(state)) return state;
+      const std::shared_ptr<Entry> found = entry().find(element);
+      if (found == nullptr) return STG_E_FILENOTFOUND;
+      if (found->open_count > 0) return STG_E_ACCESSDENIED;
+      if (flags == STGMOVE_MOVE && !may_write(mode_)) return STG_E_ACCESSDENIED;
+      // An element cannot go into itself, nor onto itself.
+      if (const Entry* target = same_document_entry(destination);
+          target != nullptr && (contains(*found, target) ||
+                                (target == &entry() && cfb::compare_names(element, target_name) == 0))) {
+        return STG_E_ACCESSDENIED;
+      }
+      const HRESULT result = copy_entry(*found, target_name, destination);
+      if (SUCCEEDED(result) && flags == STGMOVE_MOVE) remove(found);
+      return result;
+    });
   }
 
   HRESULT Commit(DWORD) override {
@@ -297,42 +309,48 @@ class StorageObject final : public ComObject<IStorage> {
   }
 
   HRESULT DestroyElement(LPCOLESTR name) override {
-    std::lock_guard lock(document_->mutex());
-    std::shared_ptr<Entry> found;
-    const HRESULT result = find_to_change(name, found);
-    if (SUCCEEDED(result)) remove(found);
-    return result;
+    return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+      std::lock_guard lock(document_->mutex());
+      std::shared_ptr<Entry> found;
+      const HRESULT result = find_to_change(name, found);
+      if (SUCCEEDED(result)) remove(found);
+      return result;
+    });
   }
 
   HRESULT RenameElement(LPCOLESTR old_name, LPCOLESTR new_name) override {
-    std::lock_guard lock(document_->mutex());
-    std::u16string target_name;
-    if (HRESULT result = element_name(new_name, target_name); FAILED(result)) return result;
-    std::shared_ptr<Entry> found;
-    if (HRESULT result = find_to_change(old_name, found); FAILED(result)) return result;
-    const std::shared_ptr<Entry> existing = entry().find(target_name);
-    if (existing != nullptr && existing != found) return STG_E_FILEALREADYEXISTS;
-    found->name = target_name;
-    document_->mark_changed();
-    return S_OK;
+    return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+      std::lock_guard lock(document_->mutex());
+      std::u16string target_name;
+      if (HRESULT result = element_name(new_name, target_name); FAILED(result)) return result;
+      std::shared_ptr<Entry> found;
+      if (HRESULT result = find_to_change(old_name, found); FAILED(result)) return result;
+      const std::shared_ptr<Entry> existing = entry().find(target_name);
+      if (existing != nullptr && existing != found) return STG_E_FILEALREADYEXISTS;
+      found->name = target_name;
+      document_->mark_changed();
+      return S_OK;
+    });
   }
 
   HRESULT SetElementTimes(LPCOLESTR name, const FILETIME* creation, const FILETIME*,
                           const FILETIME* modification) override {
-    std::lock_guard lock(document_->mutex());
-    std::shared_ptr<Entry> target;
-    if (name == nullptr) {
-      // A null name sets the times of this storage itself.
-      if (const HRESULT state = usable(); FAILED(state)) return state;
-      if (!may_write(mode_)) return STG_E_ACCESSDENIED;
-      target = entry_ != nullptr ? entry_ : document_->root();
-    } else if (HRESULT result = find_to_change(name, target, false); FAILED(result)) {
-      return result;
-    }
-    if (creation != nullptr) target->creation_time = *creation;
-    if (modification != nullptr) target->modified_time = *modification;
-    document_->mark_changed();
-    return S_OK;
+    return com_without_exceptions(STG_E_INVALIDNAME, [&] {
+      std::lock_guard lock(document_->mutex());
+      std::shared_ptr<Entry> target;
+      if (name == nullptr) {
+        // A null name sets the times of this storage itself.
+        if (const HRESULT state = usable(); FAILED(state)) return state;
+        if (!may_write(mode_)) return STG_E_ACCESSDENIED;
+        target = entry_ != nullptr ? entry_ : document_->root();
+      } else if (HRESULT result = find_to_change(name, target, false); FAILED(result)) {
+        return result;
+      }
+      if (creation != nullptr) target->creation_time = *creation;
+      if (modification != nullptr) target->modified_time = *modification;
+      document_->mark_changed();
+      return S_OK;
+    });
   }
 
   HRESULT SetClass(REFCLSID clsid) override {
@@ -353,14 +371,17 @@ class StorageObject final : public ComObject<IStorage> {
   }
 
   HRESULT Stat(STATSTG* stat, DWORD stat_flag) override {
-    std::lock_guard lock(document_->mutex());
-    if (stat == nullptr) return STG_E_INVALIDPOINTER;
-    if (const HRESULT state = usable(); FAILED(state)) return state;
-    if (entry_ != nullptr) return stat_entry(*entry_, mode_, entry_->name, stat_flag, *stat);
-    // The root is named by the document's path, as Windows names it.
-    bool lossy = false;
-    const std::u16string path = ansi_code_page().decode(document_->path(), lossy);
-    return stat_entry(*document_->root(), mode_, path, stat_flag, *stat);
+    return com_without_exceptions(E_UNEXPECTED, [&] {
+      std::lock_guard lock(document_->mutex());
+      if (stat == nullptr) return STG_E_INVALIDPOINTER;
+      if (const HRESULT state = usable(); FAILED(state)) return state;
+      if (entry_ != nullptr) return stat_entry(*entry_, mode_, entry_->name, stat_flag, *stat);
+      // The root is named by the document's path, as Windows names it; the code-page engine
+    // that decodes it fails only when its converter does.
+      bool lossy = false;
+      const std::u16string path = ansi_code_page().decode(document_->path(), lossy);
+      return stat_entry(*document_->root(), mode_, path, stat_flag, *stat);
+    });
   }
 
  private:

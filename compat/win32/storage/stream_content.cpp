@@ -12,6 +12,7 @@
 #include <string>
 
 #include "win32/core/eintr.h"
+#include "win32/core/error_or.h"
 
 namespace vtplatform::storage {
 namespace {
@@ -26,13 +27,14 @@ HRESULT error_from_errno(int error) {
 }
 
 // An unnamed file in `folder`: O_TMPFILE where the file system has it, else a named file that
-// is removed at once.
-UniqueFd unnamed_file(const std::string& folder) {
+// is removed at once; the errno of the named file's creation when neither can be made.
+ErrorOr<UniqueFd> unnamed_file(const std::string& folder) {
   UniqueFd file(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
   if (file.valid()) return file;
   std::string name = folder + "/.vtstream-XXXXXX";
   file = UniqueFd(::mkostemp(name.data(), O_CLOEXEC));
-  if (file.valid()) ::unlink(name.c_str());
+  if (!file.valid()) return errno_code();
+  ::unlink(name.c_str());
   return file;
 }
 
@@ -98,20 +100,20 @@ HRESULT ScratchBytes::resize(std::uint64_t size) {
 HRESULT ScratchBytes::move_to_file() {
   // $TMPDIR first, as for every temporary file; /tmp when that is not usable.
   const char* folder = ::getenv("TMPDIR");
-  UniqueFd file;
-  if (folder != nullptr && *folder == '/') file = unnamed_file(folder);
-  if (!file.valid()) file = unnamed_file("/tmp");
-  if (!file.valid()) return error_from_errno(errno);
+  const bool use_tmpdir = folder != nullptr && *folder == '/';
+  ErrorOr<UniqueFd> file = unnamed_file(use_tmpdir ? folder : "/tmp");
+  if (!file && use_tmpdir) file = unnamed_file("/tmp");
+  if (!file) return error_from_errno(file.error().value());
   for (std::uint64_t offset = 0; offset < memory_.size();) {
     const ssize_t put = retry_on_eintr([&] {
-      return ::pwrite(file.get(), memory_.data() + offset,
+      return ::pwrite(file->get(), memory_.data() + offset,
                       std::min<std::uint64_t>(memory_.size() - offset, kChunk),
                       static_cast<off_t>(offset));
     });
     if (put <= 0) return error_from_errno(errno);
     offset += static_cast<std::uint64_t>(put);
   }
-  file_ = std::move(file);
+  file_ = *std::move(file);
   std::vector<char>().swap(memory_);
   return S_OK;
 }
