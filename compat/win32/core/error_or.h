@@ -21,13 +21,18 @@ class [[nodiscard]] ErrorOr {
   bool has_value() const { return result_.index() == 0; }
   explicit operator bool() const { return has_value(); }
   // The failure; a default (success) code when there is a value.
-  std::error_code error() const { return has_value() ? std::error_code() : std::get<1>(result_); }
+  std::error_code error() const {
+    const std::error_code* error = std::get_if<1>(&result_);
+    return error != nullptr ? *error : std::error_code();
+  }
 
-  T& operator*() & { return std::get<0>(result_); }
-  const T& operator*() const& { return std::get<0>(result_); }
-  T&& operator*() && { return std::get<0>(std::move(result_)); }
-  T* operator->() { return &std::get<0>(result_); }
-  const T* operator->() const { return &std::get<0>(result_); }
+  // The value; only when there is one, as with std::optional. (std::get would check again and
+  // throw, and its exception's type information would be exported by every library using this.)
+  T& operator*() & { return *std::get_if<0>(&result_); }
+  const T& operator*() const& { return *std::get_if<0>(&result_); }
+  T&& operator*() && { return std::move(*std::get_if<0>(&result_)); }
+  T* operator->() { return std::get_if<0>(&result_); }
+  const T* operator->() const { return std::get_if<0>(&result_); }
 
  private:
   std::variant<T, std::error_code> result_;
