@@ -11,10 +11,13 @@
 #include <vector>
 
 #include "vtutils/logical_compare.h"
+#include "vtutils/platform/framework_strings.h"
 
-// Counts the heap allocations the calling thread makes while `counting` is set.
+// Counts the heap allocations the calling thread makes while `counting` is set; the non-throwing
+// forms fail while `refusing` is set.
 namespace {
 thread_local bool counting = false;
+thread_local bool refusing = false;
 thread_local int allocations = 0;
 }  // namespace
 
@@ -29,7 +32,7 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) { return operator new(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   if (counting) ++allocations;
-  return std::malloc(size == 0 ? 1 : size);
+  return refusing ? nullptr : std::malloc(size == 0 ? 1 : size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
   return operator new(size, tag);
@@ -93,6 +96,17 @@ TEST(LogicalStringCompare, LongTextsConvertOnTheHeap) {
   const std::string second = prefix + "Größe 10";
   EXPECT_TRUE(vtuLogicalStringLess()(first.c_str(), second.c_str()));
   EXPECT_FALSE(vtuLogicalStringEquals()(first.c_str(), second.c_str()));
+
+  // Without the memory for it, the comparison throws the framework's exception.
+  refusing = true;
+  try {
+    vtuLogicalStringLess()(first.c_str(), second.c_str());
+    refusing = false;
+    ADD_FAILURE() << "no exception";
+  } catch (CMemoryException* exception) {
+    refusing = false;
+    exception->Delete();
+  }
 }
 
 // Counts ICU's own allocations too; ICU takes its allocator only before its first use, so this
