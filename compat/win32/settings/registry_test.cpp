@@ -342,64 +342,40 @@ TEST_F(RegistryTest, DeleteKeyRemovesOnlyAKeyWithoutSubkeys) {
   for (HKEY key : {tool, dialogs, deep, brennic}) EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 }
 
-TEST_F(RegistryTest, AWindowsExportImportsAndReadsBack) {
+TEST_F(RegistryTest, AnImportIsAllOrNothing) {
   HKEY key = create("Software\\Old\\Deep");
   ASSERT_EQ(set_dword(key, "x", 1), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  const std::u16string header = u"Windows Registry Editor Version 5.00\n\n";
-  const std::u16string log_key =
-      u"[HKEY_CURRENT_USER\\Software\\Brennic\\VTLifeTimeManagerLog]\n"
-      u"\"Enabled\"=dword:00000001\n"
-      u"\"Folder\"=\"C:\\\\Daten\\\\M\u00fcller\"\n";
-  const std::string file = vtutils::testing::utf16_regedit_file(
-      header + log_key + u"\n[-HKEY_CURRENT_USER\\Software\\Old]\n\n");
-  std::string problem;
-  ASSERT_EQ(vtplatform::import_regedit_file(file, problem), ERROR_SUCCESS) << problem;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kLogKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
-  DWORD value = 0;
-  DWORD type = 0;
-  EXPECT_EQ(query_dword(key, "Enabled", value, type), ERROR_SUCCESS);
-  EXPECT_EQ(type, REG_DWORD);
-  EXPECT_EQ(value, 1u);
-  EXPECT_EQ(query(key, "Folder"), std::string("C:\\Daten\\M\xc3\xbcller") + '\0');
-  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  // [-KEY] took the key with the keys below it.
-  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Old", 0, KEY_READ, &key),
-            ERROR_FILE_NOT_FOUND);
-
-  // Exported again, the key reads as Windows wrote it.
-  std::string exported;
-  ASSERT_EQ(vtplatform::export_regedit_file(
-                "HKCU\\software\\brennic\\VTLifeTimeManagerLog", vtplatform::RegeditForm::kUnicode,
-                exported, problem),
-            ERROR_SUCCESS)
-      << problem;
-  EXPECT_EQ(exported, vtutils::testing::utf16_regedit_file(header + log_key + u"\n"));
-}
-
-TEST_F(RegistryTest, AnImportIsAllOrNothing) {
-  HKEY key = create(kLogKey);
-  ASSERT_EQ(set_dword(key, "Enabled", 0), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   const std::string before = vtutils::testing::read_file(store());
-  const std::string good = "REGEDIT4\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:00000001\r\n";
+  const std::string good =
+      "REGEDIT4\r\n[-HKEY_CURRENT_USER\\Software\\Old]\r\n[HKEY_CURRENT_USER\\A]\r\n"
+      "\"x\"=dword:00000001\r\n";
   const struct {
     std::string file;
     const char* problem;
   } refused[] = {
-      {good + "\"y\"=dword:zz\r\n", "line 4, key HKEY_CURRENT_USER\\A: not a value line"},
+      {good + "\"y\"=dword:zz\r\n", "line 5, key HKEY_CURRENT_USER\\A: not a value line"},
       {good + "[HKEY_LOCAL_MACHINE\\Software\\X]\r\n",
-       "line 4, key HKEY_LOCAL_MACHINE\\Software\\X: only HKEY_CURRENT_USER keys are stored"},
-      {good + "[-HKEY_CURRENT_USER]\r\n", "line 4, key HKEY_CURRENT_USER: the root key cannot"},
+       "line 5, key HKEY_LOCAL_MACHINE\\Software\\X: only HKEY_CURRENT_USER keys are stored"},
+      {good + "[-HKEY_CURRENT_USER]\r\n", "line 5, key HKEY_CURRENT_USER: the root key cannot"},
   };
+  std::string problem;
   for (const auto& bad : refused) {
-    std::string problem;
     EXPECT_EQ(vtplatform::import_regedit_file(bad.file, problem), ERROR_INVALID_DATA);
     EXPECT_TRUE(problem.starts_with(bad.problem)) << problem;
     EXPECT_EQ(vtutils::testing::read_file(store()), before);
   }
+  // The good part alone imports: [-KEY] takes the key with the keys below it, and the new key
+  // exports under its stored spelling.
+  ASSERT_EQ(vtplatform::import_regedit_file(good, problem), ERROR_SUCCESS) << problem;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Old", 0, KEY_READ, &key),
+            ERROR_FILE_NOT_FOUND);
   std::string exported;
-  std::string problem;
+  ASSERT_EQ(vtplatform::export_regedit_file("HKCU\\a", vtplatform::RegeditForm::kRegedit4,
+                                            exported, problem),
+            ERROR_SUCCESS)
+      << problem;
+  EXPECT_EQ(exported, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:00000001\r\n\r\n");
   EXPECT_EQ(vtplatform::export_regedit_file("HKEY_CURRENT_USER\\Nothing",
                                             vtplatform::RegeditForm::kRegedit4, exported, problem),
             ERROR_FILE_NOT_FOUND);
