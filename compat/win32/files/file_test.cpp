@@ -1,8 +1,6 @@
 // Files and folders: creation, enumeration patterns, copying, deletion, the current directory,
 // full and final path names, module file names and the known folders.
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
@@ -21,6 +20,7 @@
 namespace {
 
 using vtutils::testing::read_file;
+using vtutils::testing::ScopedEnv;
 using vtutils::testing::TempDir;
 using vtutils::testing::write_file;
 
@@ -240,18 +240,11 @@ TEST(FileTest, ModuleFileNames) {
 // Points HOME and XDG_CONFIG_HOME at a temp folder for one test.
 class KnownFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_home_ = getenv("HOME") ? getenv("HOME") : "";
-    setenv("HOME", home_.str().c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_.str() + "/config").c_str(), 1);
-    std::filesystem::create_directory(home_.path() / "config");
-  }
-  void TearDown() override {
-    setenv("HOME", saved_home_.c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-  }
+  KnownFolderTest() { std::filesystem::create_directory(home_.path() / "config"); }
+
   TempDir home_;
-  std::string saved_home_;
+  ScopedEnv home_env_{"HOME", home_.str()};
+  ScopedEnv config_env_{"XDG_CONFIG_HOME", home_.str() + "/config"};
 };
 
 TEST_F(KnownFolderTest, DefaultsWithoutUserDirs) {
