@@ -219,14 +219,25 @@ TEST_F(RegistryTest, HandlesEnforceTheirRights) {
 }
 
 TEST_F(RegistryTest, ADamagedStoreIsReadAsFarAsValidAndNotMadeWorse) {
+  // Each bad line hides only itself; the values under a broken key header belong to no key.
   const std::string damaged =
       "Windows Registry Editor Version 5.00\n"
       "\n"
       "[HKEY_CURRENT_USER\\Software\\Brennic\\VTLifeTimeManagerLog]\n"
       "\"Before\"=dword:00000001\n"
       "\"Bad\"=dword:0000zz01\n"
-      "\x01\x02garbage\n"
+      "\"Truncated\"=\"no end\n"
+      "\"BadHex\"=hex:01,0g\n"
+      "\"Escape\"=\"a\\tb\"\n"
+      "\"Trailing\"=dword:1 x\n"
+      "\"TooLong\"=dword:123456789\n"
+      "\"Cut\"=hex:01,\\\n"
+      "\x01\x02garbage \xff\n"
+      "\"Deleted\"=-\n"
       "\"After\"=\"still here\"\n"
+      "\n"
+      "[HKEY_CURRENT_USER\\Software\\Broken\n"
+      "\"Orphan\"=\"3\"\n"
       "\n"
       "[HKEY_CURRENT_USER\\Software\\Other]\n"
       "\"Cut\"=\"no end";
@@ -237,14 +248,23 @@ TEST_F(RegistryTest, ADamagedStoreIsReadAsFarAsValidAndNotMadeWorse) {
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kLogKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
   EXPECT_EQ(query(key, "Before"), std::string("\1\0\0\0", 4));
   EXPECT_EQ(query(key, "After"), std::string("still here\0", 11));
-  EXPECT_EQ(query(key, "Bad"), "<error 2>");
+  for (const char* hidden :
+       {"Bad", "Truncated", "BadHex", "Escape", "Trailing", "TooLong", "Cut", "Deleted", "Orphan"}) {
+    EXPECT_EQ(query(key, hidden), "<error 2>") << hidden;
+  }
+  HKEY other = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Broken", 0, KEY_READ, &other),
+            ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(vtutils::testing::read_file(store()), damaged);  // reading never rewrites
 
-  HKEY other = create("Software\\Other");
+  // Changes keep every line they do not touch.
+  other = create("Software\\Other");
   EXPECT_EQ(query(other, "Cut"), "<error 2>");
   ASSERT_EQ(set_dword(other, "New", 7), ERROR_SUCCESS);
-  EXPECT_EQ(vtutils::testing::read_file(store()), damaged + "\n\"New\"=dword:00000007\n");
-  EXPECT_EQ(query(key, "After"), std::string("still here\0", 11));
+  ASSERT_EQ(set_string(key, "after", "changed"), ERROR_SUCCESS);
+  std::string expected = damaged + "\n\"New\"=dword:00000007\n";
+  expected.replace(expected.find("\"still here\""), 12, "\"changed\"");
+  EXPECT_EQ(vtutils::testing::read_file(store()), expected);
   EXPECT_EQ(RegCloseKey(other), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 }
