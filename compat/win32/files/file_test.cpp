@@ -1,8 +1,6 @@
 // Files and folders: creation, enumeration patterns, copying, deletion, the current directory,
 // full and final path names, module file names and the known folders.
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 #include "vtplatform/win32/error.h"
 #include "vtplatform/win32/file.h"
@@ -21,8 +20,12 @@
 namespace {
 
 using vtutils::testing::read_file;
+using vtutils::testing::ScopedEnv;
 using vtutils::testing::TempDir;
 using vtutils::testing::write_file;
+
+// The last error of a call that returned FALSE; ERROR_SUCCESS when it succeeded.
+DWORD error_of(BOOL result) { return result ? ERROR_SUCCESS : GetLastError(); }
 
 std::set<std::string> find_all(const std::string& pattern) {
   std::set<std::string> names;
@@ -39,10 +42,9 @@ std::set<std::string> find_all(const std::string& pattern) {
 TEST(FileTest, CreateDirectoryReportsWhatIsInTheWay) {
   TempDir dir;
   EXPECT_TRUE(CreateDirectoryA(dir.file("new").c_str(), nullptr));
-  EXPECT_FALSE(CreateDirectoryA(dir.file("new").c_str(), nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-  EXPECT_FALSE(CreateDirectoryA(dir.file("missing/new").c_str(), nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(error_of(CreateDirectoryA(dir.file("new").c_str(), nullptr)), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(error_of(CreateDirectoryA(dir.file("missing/new").c_str(), nullptr)),
+            ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(CreateDirectoryA("", nullptr));
   EXPECT_EQ(GetFileAttributesA(dir.file("new").c_str()), FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(GetFileAttributesA(dir.file("nothing").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -97,8 +99,7 @@ TEST(FileTest, CopyReplacesAtomicallyAndKeepsRightsAndTime) {
   chmod(source.c_str(), 0640);
   write_file(target, "old");
 
-  EXPECT_FALSE(CopyFileA(source.c_str(), target.c_str(), TRUE));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  EXPECT_EQ(error_of(CopyFileA(source.c_str(), target.c_str(), TRUE)), ERROR_FILE_EXISTS);
   EXPECT_EQ(read_file(target), "old");
 
   ASSERT_TRUE(CopyFileA(source.c_str(), target.c_str(), FALSE));
@@ -116,14 +117,14 @@ TEST(FileTest, CopyRefusesFoldersAndMissingFiles) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "folder");
   write_file(dir.file("file"), "x");
-  EXPECT_FALSE(CopyFileA(dir.file("folder").c_str(), dir.file("copy").c_str(), FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_FALSE(CopyFileA(dir.file("file").c_str(), dir.file("folder").c_str(), FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_FALSE(CopyFileA(dir.file("none").c_str(), dir.file("copy").c_str(), FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(CopyFileA(dir.file("file").c_str(), dir.file("no/copy").c_str(), FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(error_of(CopyFileA(dir.file("folder").c_str(), dir.file("copy").c_str(), FALSE)),
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(error_of(CopyFileA(dir.file("file").c_str(), dir.file("folder").c_str(), FALSE)),
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(error_of(CopyFileA(dir.file("none").c_str(), dir.file("copy").c_str(), FALSE)),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(error_of(CopyFileA(dir.file("file").c_str(), dir.file("no/copy").c_str(), FALSE)),
+            ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "copy"));
 }
 
@@ -132,10 +133,8 @@ TEST(FileTest, DeleteRemovesFilesOnly) {
   write_file(dir.file("file"), "x");
   std::filesystem::create_directory(dir.path() / "folder");
   EXPECT_TRUE(DeleteFileA(dir.file("file").c_str()));
-  EXPECT_FALSE(DeleteFileA(dir.file("file").c_str()));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(DeleteFileA(dir.file("folder").c_str()));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(error_of(DeleteFileA(dir.file("file").c_str())), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(error_of(DeleteFileA(dir.file("folder").c_str())), ERROR_ACCESS_DENIED);
 }
 
 TEST(FileTest, CurrentDirectoryAndFullPaths) {
@@ -164,10 +163,8 @@ TEST(FileTest, CurrentDirectoryAndFullPaths) {
   EXPECT_EQ(GetFullPathNameW(L"", MAX_PATH, full, nullptr), 0u);
 
   write_file(dir.file("file"), "");
-  EXPECT_FALSE(SetCurrentDirectoryA(dir.file("file").c_str()));
-  EXPECT_EQ(GetLastError(), ERROR_DIRECTORY);
-  EXPECT_FALSE(SetCurrentDirectoryA(dir.file("none").c_str()));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(error_of(SetCurrentDirectoryA(dir.file("file").c_str())), ERROR_DIRECTORY);
+  EXPECT_EQ(error_of(SetCurrentDirectoryA(dir.file("none").c_str())), ERROR_FILE_NOT_FOUND);
   ASSERT_TRUE(SetCurrentDirectoryA(saved));
 }
 
@@ -188,8 +185,7 @@ TEST(FileTest, FinalPathResolvesLinks) {
   EXPECT_EQ(std::wstring(final_path), std::wstring(expected.begin(), expected.end()));
   EXPECT_EQ(GetFinalPathNameByHandleW(file, final_path, 2, 0), expected.size() + 1);
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_FALSE(CloseHandle(file));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(error_of(CloseHandle(file)), ERROR_INVALID_HANDLE);
   EXPECT_EQ(GetFinalPathNameByHandleW(file, final_path, MAX_PATH, 0), 0u);
 }
 
@@ -240,18 +236,11 @@ TEST(FileTest, ModuleFileNames) {
 // Points HOME and XDG_CONFIG_HOME at a temp folder for one test.
 class KnownFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_home_ = getenv("HOME") ? getenv("HOME") : "";
-    setenv("HOME", home_.str().c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_.str() + "/config").c_str(), 1);
-    std::filesystem::create_directory(home_.path() / "config");
-  }
-  void TearDown() override {
-    setenv("HOME", saved_home_.c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-  }
+  KnownFolderTest() { std::filesystem::create_directory(home_.path() / "config"); }
+
   TempDir home_;
-  std::string saved_home_;
+  ScopedEnv home_env_{"HOME", home_.str()};
+  ScopedEnv config_env_{"XDG_CONFIG_HOME", home_.str() + "/config"};
 };
 
 TEST_F(KnownFolderTest, DefaultsWithoutUserDirs) {

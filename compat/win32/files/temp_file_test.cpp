@@ -20,7 +20,6 @@ using vtutils::testing::ScopedEnv;
 
 using vtutils::testing::TempDir;
 
-// Sets an environment variable for one scope and restores it afterwards.
 TEST(TempFileTest, TempPathFollowsTmpdir) {
   char path[MAX_PATH];
   {

@@ -244,16 +244,12 @@ TEST(ProcessTimes, NeedQueryAccessAndTheSameProcess) {
 }
 
 TEST(ProcessOpen, RefusesIdleAndMissingProcesses) {
-  EXPECT_EQ(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 0), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 0xFFFFFFFF), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-
   HelperProcess gone({"exit"});
   gone.reap();
-  EXPECT_EQ(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, gone.id()), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-
+  for (const DWORD id : {DWORD{0}, DWORD{0xFFFFFFFF}, gone.id()}) {
+    EXPECT_EQ(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id), nullptr) << id;
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << id;
+  }
 }
 
 TEST(ProcessOpenAsRoot, AnotherUsersProcessCanBeQueriedButNotTerminatedOrRead) {

@@ -158,52 +158,39 @@ TEST(ProcessModules, DeletedExecutableKeepsItsPath) {
   EXPECT_TRUE(CloseHandle(process));
 }
 
-TEST(ProcessModules, RefusesHandlesWithoutTheRights) {
+TEST(ProcessModules, RefusesHandlesWithoutTheRightsOrAProcess) {
   RunningHelper helper;
+  RunningHelper reaped;
   HANDLE limited = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, helper.id());
-  ASSERT_NE(limited, nullptr);
+  HANDLE read_only = OpenProcess(PROCESS_VM_READ, FALSE, helper.id());
+  HANDLE closed = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
+  HANDLE ended = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, reaped.id());
+  ASSERT_TRUE(limited != nullptr && read_only != nullptr && closed != nullptr && ended != nullptr);
+  ASSERT_TRUE(CloseHandle(closed));
+  reaped.end();
   DWORD needed = 0;
   char name[256];
-  EXPECT_FALSE(K32EnumProcessModules(limited, nullptr, 0, &needed));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  const auto error = [](bool succeeded) { return succeeded ? DWORD{0} : GetLastError(); };
+  const struct {
+    HANDLE process;
+    DWORD modules;  // the last error of each call, 0 when it succeeds
+    DWORD image;
+  } cases[] = {
+      {limited, ERROR_ACCESS_DENIED, 0},  // the image name is a query, which the right allows
+      {read_only, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},
+      {nullptr, ERROR_INVALID_HANDLE, ERROR_INVALID_HANDLE},
+      {closed, ERROR_INVALID_HANDLE, ERROR_INVALID_HANDLE},
+      {ended, ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(error(K32EnumProcessModules(c.process, nullptr, 0, &needed)), c.modules);
+    EXPECT_EQ(error(K32GetProcessImageFileNameA(c.process, name, sizeof name) != 0), c.image);
+  }
   EXPECT_EQ(K32GetModuleBaseNameA(limited, nullptr, name, sizeof name), 0u);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(K32GetModuleFileNameExA(limited, nullptr, name, sizeof name), 0u);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  // The image name is a query, which the limited right allows.
-  EXPECT_GT(K32GetProcessImageFileNameA(limited, name, sizeof name), 0u);
-  EXPECT_TRUE(CloseHandle(limited));
-
-  HANDLE read_only = OpenProcess(PROCESS_VM_READ, FALSE, helper.id());
-  ASSERT_NE(read_only, nullptr);
-  EXPECT_FALSE(K32EnumProcessModules(read_only, nullptr, 0, &needed));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(K32GetProcessImageFileNameA(read_only, name, sizeof name), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_TRUE(CloseHandle(read_only));
-
-  HANDLE closed = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
-  ASSERT_TRUE(CloseHandle(closed));
-  for (HANDLE invalid : {HANDLE{nullptr}, closed}) {
-    EXPECT_FALSE(K32EnumProcessModules(invalid, nullptr, 0, &needed));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(K32GetProcessImageFileNameA(invalid, name, sizeof name), 0u);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  }
-}
-
-TEST(ProcessModules, ReapedProcessIsGone) {
-  RunningHelper helper;
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.id());
-  ASSERT_NE(process, nullptr);
-  helper.end();
-  DWORD needed = 0;
-  char name[256];
-  EXPECT_FALSE(K32EnumProcessModules(process, nullptr, 0, &needed));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(K32GetProcessImageFileNameA(process, name, sizeof name), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_TRUE(CloseHandle(process));
+  for (HANDLE handle : {limited, read_only, ended}) EXPECT_TRUE(CloseHandle(handle));
 }
 
 }  // namespace

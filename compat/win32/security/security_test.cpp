@@ -288,24 +288,6 @@ TEST(SetEntriesInAcl, NamedEntriesKeepTheMaskInStep) {
   EXPECT_TRUE(has_line(acl, "other::r--")) << acl;
 }
 
-TEST(SetEntriesInAcl, StartsFromNothingWithoutAnOldList) {
-  TempDir dir;
-  const std::string file = dir.file("file");
-  vtutils::testing::write_file(file, "x");
-  const LocalSid sid = everyone();
-  EXPLICIT_ACCESS_A entry = explicit_access(GENERIC_READ, SET_ACCESS, NO_INHERITANCE, sid.get());
-  PACL raw = nullptr;
-  ASSERT_EQ(SetEntriesInAclA(1, &entry, nullptr, &raw), ERROR_SUCCESS);
-  const LocalAcl acl(raw);
-  std::string name = file;
-  ASSERT_EQ(SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                  nullptr, acl.get(), nullptr),
-            ERROR_SUCCESS);
-  struct stat status {};
-  ASSERT_EQ(stat(file.c_str(), &status), 0);
-  EXPECT_EQ(status.st_mode & 07777, 0004u);
-}
-
 TEST(SetEntriesInAcl, RefusesWhatItCannotExpress) {
   TempDir dir;
   const LocalSid world = everyone();
@@ -388,6 +370,16 @@ TEST(SetNamedSecurityInfo, ChecksEverythingBeforeItChangesAnything) {
   struct stat status_after {};
   ASSERT_EQ(stat(file.c_str(), &status_after), 0);
   EXPECT_EQ(status_after.st_mode, status_before.st_mode);
+
+  // A list made without an old one holds only its own entries: owner and group get nothing.
+  EXPLICIT_ACCESS_A entry = explicit_access(GENERIC_READ, SET_ACCESS, NO_INHERITANCE, world.get());
+  ASSERT_EQ(SetEntriesInAclA(1, &entry, nullptr, &raw), ERROR_SUCCESS);
+  const LocalAcl readable(raw);
+  ASSERT_EQ(SetNamedSecurityInfoA(file.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, readable.get(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(stat(file.c_str(), &status_after), 0);
+  EXPECT_EQ(status_after.st_mode & 07777, 0004u);
 }
 
 TEST(SetNamedSecurityInfoAsRoot, GivesTheObjectToTheNamedOwnerAndGroup) {

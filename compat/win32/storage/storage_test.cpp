@@ -369,19 +369,6 @@ TEST(StorageTest, CopiesNeverRunIntoThemselvesAndMergeStorages) {
   EXPECT_EQ(element_names(inner.get()), (std::vector<std::wstring>{L"new", L"keep"}));
 }
 
-TEST(StorageTest, CommitsReplaceTheFileALinkPointsTo) {
-  TempDir dir;
-  const std::string real = dir.file("real.vtd");
-  { create_file(real); }
-  std::filesystem::create_symlink(real, dir.path() / "link.vtd");
-  {
-    ComPtr<IStorage> root = open_file(dir.file("link.vtd"), kReadWrite);
-    write_stream(root.get(), L"s", "through the link");
-  }
-  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.vtd"));
-  EXPECT_EQ(read_stream(open_file(real).get(), L"s"), "through the link");
-}
-
 // Memory bytes whose SetSize fails on demand, as a full medium makes it fail.
 class FailingBytes final : public ILockBytes {
  public:
