@@ -1,6 +1,7 @@
 // Files and folders: creation, enumeration patterns, copying, deletion, the current directory,
 // full and final path names, module file names and the known folders.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -111,6 +112,24 @@ TEST(FileTest, CopyReplacesAtomicallyAndKeepsRightsAndTime) {
   EXPECT_EQ(to.st_mtim.tv_sec, from.st_mtim.tv_sec);
   // No temporary file is left beside the target.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST(FileTest, CopyAcrossFileSystemsGoesThroughABuffer) {
+  // The kernel's copy does not cross from tmpfs to another file system.
+  TempDir dir;
+  struct stat shared_memory {}, temporary {};
+  if (stat("/dev/shm", &shared_memory) != 0 || stat(dir.str().c_str(), &temporary) != 0 ||
+      shared_memory.st_dev == temporary.st_dev) {
+    GTEST_SKIP() << "needs /dev/shm on a file system of its own";
+  }
+  const std::string source = "/dev/shm/vtutils-copy-" + std::to_string(::getpid());
+  std::string content(200000, '\0');  // three times the buffer and a part
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
+  write_file(source, content);
+  const BOOL copied = CopyFileA(source.c_str(), dir.file("copy").c_str(), FALSE);
+  std::filesystem::remove(source);
+  ASSERT_TRUE(copied);
+  EXPECT_EQ(read_file(dir.file("copy")), content);
 }
 
 TEST(FileTest, CopyRefusesFoldersAndMissingFiles) {
