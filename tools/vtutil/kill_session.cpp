@@ -57,6 +57,11 @@ int count_tree(DWORD root) {
   return static_cast<int>(seen.size());
 }
 
+void warn_no_dump(const vtuProcess& process, const std::string& reason) {
+  warn_command("kill", "no dump written of process " + std::to_string(process.process_id()) +
+                           ": " + reason);
+}
+
 }  // namespace
 
 KillSession::KillSession() : show_progress_(::isatty(STDERR_FILENO) == 1) {
@@ -105,15 +110,12 @@ std::optional<CString> KillSession::dump_file(const vtuProcess& process) {
   std::string reason;
   dump_destination_ = dump_destination("kill", process, "", reason);
   if (dump_destination_) return CString(dump_destination_->c_str());
-  warn_command("kill", "no dump written of process " + std::to_string(process.process_id()) +
-                           ": " + reason);
+  warn_no_dump(process, reason);
   return std::nullopt;
 }
 
 void KillSession::dumped(const vtuProcess& process, const CString& path, DWORD error) {
-  if (!path.IsEmpty()) return;
-  warn_command("kill", "no dump written of process " + std::to_string(process.process_id()) +
-                           ": " + dump_failure(error, process, dump_destination_.value_or("")));
+  if (path.IsEmpty()) warn_no_dump(process, dump_failure(error, process, *dump_destination_));
 }
 
 bool KillSession::stop_requested() { return interrupting != 0; }
